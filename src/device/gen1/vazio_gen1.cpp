@@ -1,0 +1,1 @@
+// Replaced as this library gets its code.
