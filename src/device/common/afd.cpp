@@ -198,6 +198,12 @@ QString gravaArquivoAFD(const QString &arquivo, const QByteArray &bytes)
     return QString();
 }
 
+UltimaColetaAFD &ultimaColetaAFD()
+{
+    static UltimaColetaAFD u;
+    return u;
+}
+
 QString arquivoMrpTmp() { return PastaPrograma() + QStringLiteral("mrp.TMP"); }
 
 QString GeraAFD(const PedidoAFD &pedido, const QString &textoPaginas, ConteudoAFD *conteudo)
@@ -219,6 +225,13 @@ QString GeraAFD(const PedidoAFD &pedido, const QString &textoPaginas, ConteudoAF
     QFile::remove(tmp);
     if (conteudo)
         *conteudo = c;
+    UltimaColetaAFD &u = ultimaColetaAFD();
+    u.gerado = erro.isEmpty();
+    u.numeroSerie = pedido.numeroSerie;
+    u.cache = pedido.cache;
+    u.arquivo = pedido.arquivo;
+    u.contadores = c.contadores;
+    u.linhas = c.linhas.size();
     return erro.isEmpty() ? retornoAFDGerado() : erro;
 }
 

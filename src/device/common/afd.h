@@ -110,6 +110,21 @@ QString GeraAFD(const PedidoAFD &pedido, const QString &textoPaginas, ConteudoAF
 // short-lived connection).  A database failure is a failure result (code 8).
 QString GeraAFD(const PedidoAFD &pedido, const ArmazemPaginas &armazem, ConteudoAFD *conteudo = nullptr);
 
+// What the last AFD build leaves for the caller of the collection, read after
+// the engine has finished: the device's serial number the pages are stored
+// under, and the cache text that the stored routines split into AFD lines.
+// GeraAFD fills it; the collection flow clears it before it starts.
+struct UltimaColetaAFD
+{
+    bool gerado = false; // the file was written
+    QString numeroSerie;
+    QString cache;
+    QString arquivo;
+    ContadoresAFD contadores;
+    int linhas = 0;
+};
+UltimaColetaAFD &ultimaColetaAFD();
+
 // The work file of the assembly in the program folder.
 QString arquivoMrpTmp();
 
