@@ -155,9 +155,11 @@ bool abreConexao(const QString &nomeConexao, const ParametrosConexao &p, ErroBan
         db.setDatabaseName(p.database);
         db.setUserName(p.usuario);
         db.setPassword(p.senha);
-        // CLIENT_FOUND_ROWS: an update reports the rows it matched, so a row
-        // changed to the same values is not mistaken for a row that vanished.
-        db.setConnectOptions(QStringLiteral("CLIENT_MULTI_STATEMENTS;CLIENT_FOUND_ROWS;MYSQL_OPT_CONNECT_TIMEOUT=%1")
+        // The Qt driver always asks for multiple statements per call (scripts
+        // separated by ";").  CLIENT_FOUND_ROWS: an update reports the rows it
+        // matched, so a row saved with the same values is not mistaken for a
+        // row that vanished.
+        db.setConnectOptions(QStringLiteral("CLIENT_FOUND_ROWS;MYSQL_OPT_CONNECT_TIMEOUT=%1")
                                  .arg(limite));
     } else {
         db.setDatabaseName(conexaoOdbcDeAdo(p.database.isEmpty() ? QStringLiteral("Data Source=") + p.host
