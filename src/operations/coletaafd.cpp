@@ -5,6 +5,7 @@
 #include "data/sistema.h"
 #include "device/common/afd.h"
 #include "device/common/retorno.h"
+#include "device/gen1/motorv1.h"
 #include "device/gen2/motorrep2.h"
 
 #include <QDir>
@@ -16,6 +17,8 @@ namespace kelvo {
 MotorREP *criaMotorPorModelo(const QString &modelo, QObject *parent)
 {
     const QString m = modelo.trimmed().toUpper();
+    if (m == QLatin1String("REP"))
+        return new MotorV1(parent);
     if (m == QLatin1String("REP2"))
         return new MotorREP2(parent);
     return nullptr;
@@ -146,13 +149,6 @@ bool FluxoColetaAFD::inicia(const QString &arquivo, bool filtro, const QDate &in
     }
 
     m_motor = m_fabrica(m_coletor.modelocoletor, this);
-    if (!m_motor && m_coletor.modelocoletor.trimmed().toUpper() == QLatin1String("REP")) {
-        QTimer::singleShot(0, this, [this] {
-            falha(QStringLiteral("A coleta de REP de primeira geração (modelo \"REP\") ainda não está disponível "
-                                 "nesta versão."));
-        });
-        return true;
-    }
     if (!m_motor) {
         // Neither generation: say so rather than "no answer from the terminal".
         RetornoComunicacao = montaRetorno(RetEquipamentoNaoIdentificado, mensagemDoCodigo(RetEquipamentoNaoIdentificado));

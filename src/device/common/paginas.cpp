@@ -256,7 +256,7 @@ QString ArmazemPaginas::conteudoPaginas(const QString &numeroSerie, QString *tex
 // ---------------------------------------------------------------- PaginasPendentes
 
 PaginasPendentes::PaginasPendentes(const ArmazemPaginas &armazem, const QString &numeroSerie)
-    : m_armazem(armazem), m_numeroSerie(numeroSerie)
+    : m_armazem(&armazem), m_numeroSerie(numeroSerie)
 {
 }
 
@@ -273,10 +273,81 @@ QString PaginasPendentes::gravaRestantes() { return grava(); }
 QString PaginasPendentes::grava()
 {
     int n = 0;
-    const QString erro = m_armazem.gravaPaginas(m_numeroSerie, m_paginas, &n);
+    const QString erro = m_armazem->gravaPaginas(m_numeroSerie, m_paginas, &n);
     m_paginas.remove(0, n);
     m_gravadas += n;
     return erro.isEmpty() ? QString() : retornoErroBanco(erro);
+}
+
+// ---------------------------------------------------------------- ColetaPaginas
+
+ColetaPaginas::ColetaPaginas(const ArmazemPaginas &armazem) : m_armazem(armazem), m_pendentes(armazem, QString()) {}
+
+void ColetaPaginas::inicia(const PedidoAFD &pedido)
+{
+    m_pedido = pedido;
+    m_pendentes = PaginasPendentes(m_armazem, pedido.numeroSerie);
+    m_endereco = 0;
+    m_ponteiro = 0;
+    m_total = 0;
+    m_lidas = 0;
+    m_repeticoes = 0;
+    m_retorno.clear();
+}
+
+ColetaPaginas::Acao ColetaPaginas::falha(const QString &retorno)
+{
+    m_retorno = retorno;
+    return Acao::Falha;
+}
+
+ColetaPaginas::Acao ColetaPaginas::comecaPaginas(quint32 ponteiro)
+{
+    m_ponteiro = ponteiro;
+    m_pendentes.limpa();
+    if (ponteiro == 0)
+        return Acao::PedeCache;
+    QString maior;
+    const QString erro = m_armazem.maiorPagina(m_pedido.numeroSerie, &maior);
+    if (!erro.isEmpty())
+        return falha(retornoErroBanco(erro));
+    const InicioColeta inicio = decideInicioColeta(maior, ponteiro);
+    if (!inicio.valido)
+        return falha(inicio.retorno);
+    m_endereco = inicio.endereco;
+    m_total = inicio.paginas;
+    return Acao::PedePagina;
+}
+
+ColetaPaginas::Acao ColetaPaginas::recebePagina(const QByteArray &resposta)
+{
+    if (!paginaConfere(resposta)) {
+        if (++m_repeticoes >= MaxRepeticoesVerificacao)
+            return falha(retornoVerificacaoEsgotada(m_endereco));
+        return Acao::PedePagina;
+    }
+    m_repeticoes = 0;
+    const QString erro = m_pendentes.adiciona(TMRPmemoria{chavePagina(m_endereco), textoPagina(resposta)});
+    if (!erro.isEmpty())
+        return falha(erro);
+    ++m_lidas;
+    if (!haProximaPagina(m_endereco, m_ponteiro))
+        return Acao::PedeCache;
+    m_endereco += TamanhoPagina;
+    return Acao::PedePagina;
+}
+
+QString ColetaPaginas::concluiCache(const QString &cache)
+{
+    const QString erro = m_pendentes.gravaRestantes();
+    if (!erro.isEmpty()) {
+        m_retorno = erro;
+        return erro;
+    }
+    PedidoAFD p = m_pedido;
+    p.cache = cache;
+    m_retorno = GeraAFD(p, m_armazem);
+    return m_retorno;
 }
 
 } // namespace kelvo

@@ -9,6 +9,7 @@
 // the main connection.  Every database failure is returned to the caller.
 
 #include "data/sistema.h"
+#include "device/common/afd.h"
 
 #include <QByteArray>
 #include <QList>
@@ -120,10 +121,61 @@ public:
 private:
     QString grava();
 
-    const ArmazemPaginas &m_armazem;
+    const ArmazemPaginas *m_armazem;
     QString m_numeroSerie;
     QList<TMRPmemoria> m_paginas;
     int m_gravadas = 0;
+};
+
+// The page-and-cache part of a collection as both engines run it, apart from
+// the link: the engine asks what to request next and hands over each reply.
+//
+//     c.inicia(pedido);                          // serial number, employer, file, period
+//     switch (c.comecaPaginas(ponteiro)) ...     // after the collection status reply
+//     switch (c.recebePagina(resposta514)) ...   // after each complete page reply
+//     RetornoComunicacao = c.concluiCache(texto) // after the cache, without its 2 bytes
+//
+// PedePagina: request the page at enderecoAtual(); PedeCache: request the cache;
+// Falha: end the conversation with retorno() as the result.
+class ColetaPaginas
+{
+public:
+    enum class Acao { PedePagina, PedeCache, Falha };
+
+    explicit ColetaPaginas(const ArmazemPaginas &armazem);
+
+    void inicia(const PedidoAFD &pedido);
+    // Pointer 0: the cache only.  Otherwise the highest stored page is the start
+    // (a database failure, or a start not below the pointer, is a Falha).
+    Acao comecaPaginas(quint32 ponteiro);
+    // A 514-byte reply.  A failed check asks for the same page again, at most
+    // MaxRepeticoesVerificacao times in a row; a page that fills a group of 20
+    // stores the group (a database failure is a Falha).
+    Acao recebePagina(const QByteArray &resposta);
+    // Stores the pages still pending and builds the AFD file: "0;AFD gerado com
+    // sucesso" or a failure result.
+    QString concluiCache(const QString &cache);
+
+    quint32 enderecoAtual() const { return m_endereco; }
+    quint32 ponteiro() const { return m_ponteiro; }
+    int totalPaginas() const { return m_total; }
+    int paginasLidas() const { return m_lidas; }
+    int repeticoes() const { return m_repeticoes; }
+    QString retorno() const { return m_retorno; }
+    const PaginasPendentes &pendentes() const { return m_pendentes; }
+
+private:
+    Acao falha(const QString &retorno);
+
+    const ArmazemPaginas &m_armazem;
+    PedidoAFD m_pedido;
+    PaginasPendentes m_pendentes;
+    quint32 m_endereco = 0;
+    quint32 m_ponteiro = 0;
+    int m_total = 0;
+    int m_lidas = 0;
+    int m_repeticoes = 0;
+    QString m_retorno;
 };
 
 } // namespace kelvo

@@ -8,6 +8,9 @@
 
 #include "device/common/afd.h"
 #include "device/common/paginas.h"
+#include "data/cp1252.h"
+
+#include <QHash>
 
 #include <QFile>
 #include <QSqlQuery>
@@ -25,6 +28,35 @@ int conta(QSqlDatabase db, const QString &where = QString())
 }
 
 QString pagina(int n) { return QString(512, QChar(u'A' + n % 26)); }
+
+QByteArray resposta(const QString &pagina, bool corrompida = false)
+{
+    QByteArray b = paraCp1252(pagina);
+    const quint16 soma = somaPagina(b) + (corrompida ? 1 : 0);
+    b.append(char(soma >> 8));
+    b.append(char(soma & 0xFF));
+    return b;
+}
+
+// A device whose memory holds `memoria`: pages below `ponteiro`, the rest in
+// the cache.  Runs the page part of a collection; the addresses requested go to
+// *pedidas.  `corrompe` pages (by address) answer with a wrong sum that many times.
+QString coleta(ColetaPaginas &c, const QString &memoria, quint32 ponteiro, QList<quint32> *pedidas,
+               QHash<quint32, int> corrompe = {})
+{
+    ColetaPaginas::Acao a = c.comecaPaginas(ponteiro);
+    while (a == ColetaPaginas::Acao::PedePagina) {
+        const quint32 e = c.enderecoAtual();
+        pedidas->append(e);
+        const bool ruim = corrompe.value(e) > 0;
+        if (ruim)
+            --corrompe[e];
+        a = c.recebePagina(resposta(memoria.mid(int(e), 512), ruim));
+    }
+    if (a == ColetaPaginas::Acao::Falha)
+        return c.retorno();
+    return c.concluiCache(memoria.mid(int(ponteiro)));
+}
 
 // The memory of a device as AFD text, cut into 512-character pages.
 QStringList paginasDe(const QString &memoria)
@@ -49,6 +81,9 @@ private Q_SLOTS:
     void insercaoRecusadaNaoPerdeNada();
     void bancoForaDoAr();
     void afdDasPaginasGravadas();
+    void coletaDePaginas();
+    void verificacaoRepetidaELimitada();
+    void memoriaReiniciada();
 
 private:
     PastaTeste *m_pasta = nullptr;
@@ -265,6 +300,88 @@ void TestePaginas::afdDasPaginasGravadas()
     QFile f(pedido.arquivo);
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll().count("\r\n"), n - 1 + 2);
+}
+
+void TestePaginas::coletaDePaginas()
+{
+    const ArmazemPaginas armazem(m_db, Dialeto::MySQL);
+    PedidoAFD pedido;
+    pedido.arquivo = m_pasta->arquivo("AFD.txt");
+    pedido.numeroSerie = serie;
+    pedido.empregador = EmpregadorAFD{"1", "12345678000195", "000000000000", "EMPRESA"};
+    QString memoria;
+    for (int n = 1; n <= 60; ++n)
+        memoria += reg3(n, "10012024", "0800") + crlf(); // 60 * 36 = 2160 characters
+
+    // Pointer 0: only the cache is read; the file holds the cache's records.
+    ColetaPaginas c(armazem);
+    c.inicia(pedido);
+    QList<quint32> pedidas;
+    QCOMPARE(coleta(c, memoria.left(72), 0, &pedidas), retornoAFDGerado());
+    QVERIFY(pedidas.isEmpty());
+    QCOMPARE(ultimaColetaAFD().linhas, 2);
+    QCOMPARE(conta(m_db), 0);
+
+    // A first collection starts at 0; the record cut by the cache's start is whole.
+    c.inicia(pedido);
+    QCOMPARE(coleta(c, memoria.left(1100), 0x400, &pedidas), retornoAFDGerado());
+    QCOMPARE(pedidas, (QList<quint32>{0x000, 0x200}));
+    QCOMPARE(c.totalPaginas(), 2);
+    QCOMPARE(ultimaColetaAFD().linhas, 1100 / 36);
+    QCOMPARE(conta(m_db), 2);
+
+    // The device writes on; the second collection re-reads the highest stored page.
+    pedidas.clear();
+    c.inicia(pedido);
+    QCOMPARE(coleta(c, memoria, 0x400 + 512, &pedidas), retornoAFDGerado());
+    QCOMPARE(pedidas, (QList<quint32>{0x200, 0x400}));
+    QCOMPARE(conta(m_db), 3);
+    QCOMPARE(ultimaColetaAFD().linhas, 60);
+    QCOMPARE(ultimaColetaAFD().cache, memoria.mid(1536));
+}
+
+void TestePaginas::verificacaoRepetidaELimitada()
+{
+    const ArmazemPaginas armazem(m_db, Dialeto::MySQL);
+    PedidoAFD pedido;
+    pedido.arquivo = m_pasta->arquivo("AFD.txt");
+    pedido.numeroSerie = serie;
+    QString memoria;
+    for (int n = 1; n <= 30; ++n)
+        memoria += reg3(n, "10012024", "0800") + crlf();
+    ColetaPaginas c(armazem);
+    c.inicia(pedido);
+    QList<quint32> pedidas;
+    QCOMPARE(coleta(c, memoria, 0x400, &pedidas, {{0x200, 2}}), retornoAFDGerado());
+    QCOMPARE(pedidas, (QList<quint32>{0x000, 0x200, 0x200, 0x200}));
+    QCOMPARE(valor(m_db, "select conteudo from tbmemoriarep where mrp = '00000200'").toString(),
+             memoria.mid(512, 512));
+
+    // A page that never passes its check ends the collection; what was stored stays.
+    executa(m_db, "delete from tbmemoriarep");
+    pedidas.clear();
+    c.inicia(pedido);
+    const QString r = coleta(c, memoria, 0x400, &pedidas, {{0x200, 1000}});
+    QVERIFY2(r.startsWith("32;"), qPrintable(r));
+    QCOMPARE(pedidas.count(0x200), MaxRepeticoesVerificacao);
+    QVERIFY(!QFile::exists(m_pasta->arquivo("mrp.TMP")));
+}
+
+void TestePaginas::memoriaReiniciada()
+{
+    const ArmazemPaginas armazem(m_db, Dialeto::MySQL);
+    QCOMPARE(armazem.GravaPaginaMRP(serie, "00000800", pagina(4)), QString());
+    PedidoAFD pedido;
+    pedido.arquivo = m_pasta->arquivo("AFD.txt");
+    pedido.numeroSerie = serie;
+    ColetaPaginas c(armazem);
+    c.inicia(pedido);
+    QList<quint32> pedidas;
+    const QString r = coleta(c, QString(2048, u'x'), 0x400, &pedidas);
+    QVERIFY2(r.startsWith("31;"), qPrintable(r));
+    QVERIFY(pedidas.isEmpty());
+    QVERIFY(!QFile::exists(pedido.arquivo));
+    QCOMPARE(conta(m_db), 1);
 }
 
 QTEST_GUILESS_MAIN(TestePaginas)
