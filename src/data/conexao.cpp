@@ -28,7 +28,8 @@ bool bancoInacessivelSqlServer(qint64 nativo, const QString &msg)
 {
     return nativo == 4060 || nativo == 911 ||
            msg.contains(QLatin1String("Cannot open database"), Qt::CaseInsensitive) ||
-           msg.contains(QLatin1String("does not exist"), Qt::CaseInsensitive);
+           (msg.contains(QLatin1String("Database '"), Qt::CaseInsensitive) &&
+            msg.contains(QLatin1String("does not exist"), Qt::CaseInsensitive));
 }
 
 QString chaveOdbc(const QString &v)

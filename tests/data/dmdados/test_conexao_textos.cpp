@@ -5,7 +5,9 @@
 #include "data/conexao.h"
 #include "data/dataset.h"
 
+#include <QSqlDatabase>
 #include <QSqlError>
+#include <QTcpServer>
 #include <QTest>
 
 using namespace kelvo;
@@ -31,6 +33,7 @@ private Q_SLOTS:
     void classificaErros_data();
     void classificaErros();
     void mensagemConexao();
+    void sqlServerInacessivel();
 };
 
 void TesteConexaoTextos::nomeBanco_data()
@@ -211,6 +214,13 @@ void TesteConexaoTextos::classificaErros_data()
     QTest::newRow("sqlserver banco") << 1 << "4060" << "Cannot open database \"x\" requested by the login."
                                      << int(ErroBanco::Tipo::BancoInexistente)
                                      << qlonglong(kHResultBancoInacessivel);
+    QTest::newRow("sqlserver sem o banco") << 1 << "911" << "Database 'x' does not exist. Make sure that the name is "
+                                                          "entered correctly."
+                                           << int(ErroBanco::Tipo::BancoInexistente)
+                                           << qlonglong(kHResultBancoInacessivel);
+    QTest::newRow("sqlserver inacessivel") << 1 << "0" << "Unable to connect: Adaptive Server is unavailable or does "
+                                                          "not exist"
+                                           << int(ErroBanco::Tipo::Outro) << qlonglong(kHResultBancoInacessivel);
     QTest::newRow("sqlserver outro") << 1 << "20009" << "Unable to connect: Adaptive Server is unavailable"
                                      << int(ErroBanco::Tipo::Outro) << 20009LL;
 }
@@ -244,6 +254,31 @@ void TesteConexaoTextos::mensagemConexao()
     QCOMPARE(s.status, QStringLiteral("0x80040E4D"));
     QVERIFY(ErroBanco().ok());
     QVERIFY(ErroBanco().texto().isEmpty());
+}
+
+void TesteConexaoTextos::sqlServerInacessivel()
+{
+    // The SQL Server path through FreeTDS: a closed port gives an error (not a
+    // hang, not a crash, not "login refused").
+    QTcpServer s;
+    QVERIFY(s.listen(QHostAddress::LocalHost, 0));
+    const int porta = s.serverPort();
+    s.close();
+    ParametrosConexao p;
+    p.dialeto = Dialeto::SQLServer;
+    p.database = QStringLiteral("Provider=SQLNCLI.1;Persist Security Info=True;Initial Catalog=kelvo;Data Source="
+                                "127.0.0.1,%1;adLockOptimistic")
+                     .arg(porta);
+    p.usuario = QStringLiteral("sa");
+    p.senha = QStringLiteral("x");
+    p.tempoLimiteSegundos = 5;
+    ErroBanco e;
+    QVERIFY(!abreConexao(QStringLiteral("teste_sqlserver"), p, &e));
+    QVERIFY(!e.ok());
+    QCOMPARE(int(e.tipo), int(ErroBanco::Tipo::Outro)); // the server is not there: neither of the two cases
+    QVERIFY(!e.mensagem.isEmpty());
+    QVERIFY(QSqlDatabase::database(QStringLiteral("teste_sqlserver"), false).driverName() == QLatin1String("QODBC"));
+    QSqlDatabase::removeDatabase(QStringLiteral("teste_sqlserver"));
 }
 
 QTEST_GUILESS_MAIN(TesteConexaoTextos)

@@ -93,6 +93,7 @@ private Q_SLOTS:
     void logColetaEBackupSemCarregarTabela();
     void usuarioESenha();
     void consultasDeLocalizacao();
+    void procedimentosComParametros();
 
 private:
     void configuraBanco(const QString &banco);
@@ -649,6 +650,35 @@ void TesteDmDados::consultasDeLocalizacao()
     QCOMPARE(m_dm->tbColaborador->texto(QStringLiteral("demitido")), QStringLiteral("N"));
     m_dm->tbColaborador->cancela();
     QCOMPARE(m_dm->tbColaborador->registros(), 1);
+}
+
+void TesteDmDados::procedimentosComParametros()
+{
+    // Stored routines run with bound values through the module, one after the
+    // other, and the connection stays usable (no pending results left behind).
+    QSqlDatabase db = m_banco->conexao(false);
+    executa(db, QStringLiteral("drop procedure if exists spteste"));
+    executa(db, QStringLiteral("create procedure spteste(Pidrep char(17), Pconteudo varchar(2048)) begin "
+                               "insert into tbmemoriarep (idrep, mrp, conteudo, dthcoleta) values (Pidrep, "
+                               "lpad(char_length(Pconteudo), 8, '0'), Pconteudo, now()); end"));
+    ErroBanco e;
+    QVERIFY2(m_dm->executa(QStringLiteral("call spteste(:pidrep, :pconteudo)"),
+                           {{QStringLiteral("pidrep"), QStringLiteral("R1")}, {QStringLiteral("pconteudo"), QStringLiteral("a'b")}},
+                           &e),
+             qPrintable(e.texto()));
+    QVERIFY2(m_dm->executa(QStringLiteral("call spteste(:pidrep, :pconteudo)"),
+                           {{QStringLiteral("pidrep"), QStringLiteral("R1")}, {QStringLiteral("pconteudo"), QStringLiteral("\\x\r\n")}},
+                           &e),
+             qPrintable(e.texto()));
+    QVERIFY(m_dm->tbMemoriaREP->abre({{QStringLiteral("pidrep"), QStringLiteral("R1")}}));
+    QCOMPARE(m_dm->tbMemoriaREP->registros(), 2);
+    QCOMPARE(m_dm->tbMemoriaREP->texto(QStringLiteral("conteudo")), QStringLiteral("a'b"));
+    QVERIFY(m_dm->tbMemoriaREP->proximo());
+    QCOMPARE(m_dm->tbMemoriaREP->texto(QStringLiteral("conteudo")), QStringLiteral("\\x\r\n"));
+    QCOMPARE(m_dm->UltimoCodigo(QStringLiteral("idcoletor"), QStringLiteral("tbcoletor")), 0);
+    // A failing call reports the server's error.
+    QVERIFY(!m_dm->executa(QStringLiteral("call spnaoexiste(:p)"), {{QStringLiteral("p"), 1}}, &e));
+    QCOMPARE(e.codigo, 1305LL);
 }
 
 QTEST_GUILESS_MAIN(TesteDmDados)
