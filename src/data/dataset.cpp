@@ -1,5 +1,6 @@
 #include "data/dataset.h"
 
+#include "data/cp1252.h"
 #include "data/textos.h"
 
 #include <QDateTime>
@@ -424,7 +425,8 @@ QVariant Dataset::converte(int indice, const QVariant &v) const
         return dt.isValid() ? QVariant(dt) : QVariant();
     }
     case TipoCampo::Bytes:
-        return QVariant(v.metaType().id() == QMetaType::QString ? v.toString().toUtf8() : v.toByteArray());
+        // SQL Server keeps file bytes in a text column: Windows-1252 characters.
+        return QVariant(v.metaType().id() == QMetaType::QString ? paraCp1252(v.toString()) : v.toByteArray());
     default:
         if (v.metaType().id() == QMetaType::QDateTime)
             return QVariant(v.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
@@ -518,6 +520,8 @@ bool Dataset::executa(const QString &sql, int *linhasAfetadas, QVariant *novaCha
             v = m_antigos.value(indiceCampo(baixo.mid(kPrefixoAntigo.size())));
         else
             v = valor(baixo);
+        if (d == Dialeto::SQLServer && v.metaType().id() == QMetaType::QByteArray)
+            v = v.isNull() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(deCp1252(v.toByteArray()));
         q.bindValue(QLatin1Char(':') + n, v);
     }
     if (!q.exec()) {

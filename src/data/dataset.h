@@ -30,7 +30,7 @@ enum class TipoCampo
     Memo,     // long text
     Inteiro,
     DataHora,
-    Bytes     // binary content (file bytes)
+    Bytes     // file bytes (MySQL longblob; SQL Server text, as Windows-1252)
 };
 
 struct Campo
