@@ -577,6 +577,7 @@ bool Dataset::grava()
     if (inserindo && autoIdx >= 0 && nova.isValid() && !nova.isNull())
         m_linhas[m_atual][autoIdx] = converte(autoIdx, nova);
     m_antigos.clear();
+    m_ultimaFoiInsercao = inserindo;
     defineEstado(Estado::Navegando);
     if (aposGravar)
         aposGravar(*this);

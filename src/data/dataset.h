@@ -152,6 +152,8 @@ public:
     // too; erro() holds it.  On success: browse state, the row holds the saved
     // values and, after an insert, the key the server generated.
     bool grava();
+    // Whether the last successful save was an insert (read it in aposGravar).
+    bool ultimaGravacaoFoiInsercao() const { return m_ultimaFoiInsercao; }
     void cancela(); // drops pending changes (an inserted row disappears)
     // Delete the current row: runs antesExcluir (false refuses), the delete
     // statement, then aposExcluir.  Pending changes are cancelled first.
@@ -200,6 +202,7 @@ private:
     int m_atual = -1;
     bool m_fim = true;
     Estado m_estado = Estado::Fechado;
+    bool m_ultimaFoiInsercao = false;
     ErroBanco m_erro;
 };
 

@@ -1,6 +1,7 @@
 #include "data/dmdados.h"
 
 #include "data/interacao.h"
+#include "data/regrasempresa.h"
 
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -286,6 +287,9 @@ void TdmDados::instalaRegras()
         pisAnterior = ds.texto(QStringLiteral("pis"));
         proximidadeAnterior = ds.texto(QStringLiteral("proximidade"));
     };
+
+    // Company save and after-save rules.
+    instalaRegrasEmpresa(*this);
 
     // A new import layout starts with every position and length at 1.
     TbImportaColab->novoRegistro = [](Dataset &ds) {

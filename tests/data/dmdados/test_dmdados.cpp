@@ -83,6 +83,7 @@ private Q_SLOTS:
     void camposObrigatorios();
     void valorLongoECortado();
     void regraAntesDeGravarRecusa();
+    void regrasDaEmpresaInstaladas();
     void chaveAntigaNulaCombina();
     void chaveCompostaEAlteracaoDaChave();
     void registroSumidoNaoFingeSucesso();
@@ -401,6 +402,24 @@ void TesteDmDados::regraAntesDeGravarRecusa()
     QVERIFY(!ds->exclui());
     QCOMPARE(conta(QStringLiteral("select count(*) from tbempresa")), 1);
     QCOMPARE(ds->registros(), 1);
+}
+
+void TesteDmDados::regrasDaEmpresaInstaladas()
+{
+    Dataset *ds = m_dm->tbEmpresa;
+    QVERIFY(ds->abre({{QStringLiteral("pidempresa"), 0}}));
+    QVERIFY(ds->insere());
+    ds->defineValor(QStringLiteral("razaosocial"), QStringLiteral("Empresa"));
+    ds->defineValor(QStringLiteral("cpfcnpj"), QStringLiteral("11222333000180"));
+    QVERIFY(!ds->grava());
+    QCOMPARE(m_gravada.ultima(), QStringLiteral("CPF/CNPJ inválido!"));
+    QCOMPARE(ds->estado(), Dataset::Estado::Inserindo);
+    ds->defineValor(QStringLiteral("cpfcnpj"), QStringLiteral("11222333000181"));
+    QVERIFY2(ds->grava(), qPrintable(ds->erro()));
+    QVERIFY(ds->ultimaGravacaoFoiInsercao());
+    const int id = conta(QStringLiteral("select idempresa from tbempresa"));
+    QCOMPARE(ds->inteiro(QStringLiteral("idempresa")), id);
+    QCOMPARE(ds->parametro(QStringLiteral("pidempresa")).toInt(), id); // re-opened on the new key
 }
 
 void TesteDmDados::chaveAntigaNulaCombina()
