@@ -2,7 +2,17 @@
 
 #include "data/sistema.h"
 
+#include <QSet>
+
 namespace kelvo {
+
+namespace {
+QMap<int, QString> &portasDaSessao()
+{
+    static QMap<int, QString> m;
+    return m;
+}
+} // namespace
 
 QMap<int, QString> portasConfiguradas()
 {
@@ -15,7 +25,25 @@ QMap<int, QString> portasConfiguradas()
         if (n > 0 && !caminho.isEmpty())
             r.insert(n, caminho);
     }
+    for (auto it = portasDaSessao().cbegin(); it != portasDaSessao().cend(); ++it)
+        r.insert(it.key(), it.value());
     return r;
+}
+
+int registraPortaDaSessao(const QString &dispositivo)
+{
+    const auto lista = listaPortasSeriais();
+    QSet<int> usados;
+    for (const auto &p : lista) {
+        if (p.dispositivo == dispositivo)
+            return p.numero;
+        usados.insert(p.numero);
+    }
+    int n = 1;
+    while (usados.contains(n))
+        ++n;
+    portasDaSessao().insert(n, dispositivo);
+    return n;
 }
 
 QList<plataforma::PortaSerial> listaPortasSeriais()

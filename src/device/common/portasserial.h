@@ -7,8 +7,13 @@
 
 namespace kelvo {
 
-// The PORTAS entries of the settings file (number -> device path).
+// The PORTAS entries of the settings file (number -> device path), together with
+// the ports given for this run only (see below), which take precedence.
 QMap<int, QString> portasConfiguradas();
+// A device path named directly for this run (kelvo-rep --serial DEVICE): when the
+// path already has a number that number is returned; otherwise it gets the lowest
+// number nobody uses, kept in memory only (the settings file is not touched).
+int registraPortaDaSessao(const QString &dispositivo);
 // Every numbered port, sorted by number.
 QList<plataforma::PortaSerial> listaPortasSeriais();
 // The device path of "COM" + numero; empty when no port has that number.
