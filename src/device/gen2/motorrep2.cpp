@@ -4,6 +4,9 @@
 #include "data/interacao.h"
 #include "data/sistema.h"
 #include "data/textos.h"
+#include "data/dmdados.h"
+#include "device/common/afd.h"
+#include "device/common/paginas.h"
 #include "device/common/portasserial.h"
 #include "device/common/retorno.h"
 
@@ -133,6 +136,8 @@ bool MotorREP2::inicia(const TParametrosComunicacao &p, const QString &titulo)
     if (m_ativo)
         return false;
     m_ativo = true;
+    // Only ColetaAFD chains status and employer into a collection.
+    m_coleta = false;
     m_etapa = Etapa::Ocioso;
     m_comando = Comando::Nenhum;
     m_tentativas = 0;
@@ -240,6 +245,10 @@ void MotorREP2::aoTimeout()
 {
     m_tmTimeout.stop();
     ++m_tentativas;
+    if (m_comando == Comando::ColetaPagina && m_tentativas < m_tempos.tentativasPagina) {
+        PedePagina();
+        return;
+    }
     adicionaResposta(QStringLiteral("TIMEOUT - SEM RESPOSTA"));
     Finaliza();
 }
@@ -275,6 +284,14 @@ void MotorREP2::aoReceber()
 
 bool MotorREP2::consomeByte(char byte)
 {
+    if (m_comando == Comando::ColetaCache) {
+        m_ultimaPagina += deCp1252(QByteArray(1, byte));
+        if (m_ultimaPagina.size() == m_cache + 2) {
+            fimDaColeta();
+            return false;
+        }
+        return true;
+    }
     if (m_comando != Comando::LeituraMT)
         return true;
     m_acumulador += deCp1252(QByteArray(1, byte));
@@ -334,7 +351,16 @@ void MotorREP2::julga()
     case Comando::ListaTemplates:
         trataListaTemplates();
         return;
+    case Comando::ColetaStatus:
+        if (statusCompleto(n))
+            trataColetaStatus();
+        return;
+    case Comando::ColetaPagina:
+        if (n >= TamanhoRespostaPagina)
+            trataPagina();
+        return;
     case Comando::LeituraMT:
+    case Comando::ColetaCache:
         return; // consumed byte by byte
     default:
         if (ehComandoDeTresBytes(m_comando) && n == TamanhoResposta)
@@ -373,6 +399,10 @@ void MotorREP2::trataStatus()
     for (const QString &l : m_status.linhas())
         adicionaResposta(l);
     defineResultado(m_status.resultado());
+    if (m_coleta) {
+        EnviaComando(Comando::RecebeEmpregador, QByteArrayLiteral("#PME"));
+        return;
+    }
     Finaliza();
 }
 
@@ -383,6 +413,10 @@ void MotorREP2::trataEmpregador()
     for (const QString &l : m_empregador.linhas())
         adicionaResposta(l);
     defineResultado(m_empregador.resultado());
+    if (m_coleta && !m_empregador.vazio()) {
+        ColetaStatus();
+        return;
+    }
     Finaliza();
 }
 
@@ -453,6 +487,167 @@ void MotorREP2::aoPausaLista()
     ++m_indiceLista;
     m_inicioBloco = true;
     EnviaComando(Comando::ListaTemplates, requisicaoListaTemplates(m_indiceLista));
+}
+
+// --- Collection ----------------------------------------------------------------
+
+bool MotorREP2::ColetaAFD(const TParametrosComunicacao &p, const QString &arquivo, const QString &filtro,
+                          const QDate &inicio, const QDate &fim)
+{
+    if (!inicia(p, QStringLiteral("Coleta")))
+        return false;
+    if (!AbrePorta(p.PortaSerial)) {
+        Finaliza();
+        return true;
+    }
+    m_filtro = filtro == QLatin1String("S");
+    m_inicio = inicio;
+    m_fim = fim;
+    m_coleta = true;
+    m_arquivoAFD = arquivo;
+    m_ultimaPagina.clear();
+    if (arquivo.trimmed().isEmpty()) {
+        defineResultado(QStringLiteral("7;Nome de arquivo inválido"));
+        Finaliza();
+        return true;
+    }
+    if (!m_principal.isValid())
+        m_principal = QSqlDatabase::database(TdmDados::nomeConexaoBD(), false);
+    m_pendentes.reset();
+    m_armazem = std::make_unique<ArmazemPaginas>(m_principal);
+    limpaRespostas();
+    EnviaComando(Comando::Status, requisicaoStatus(true));
+    return true;
+}
+
+void MotorREP2::ColetaStatus()
+{
+    if (m_arquivoAFD.trimmed().isEmpty()) {
+        defineResultado(QStringLiteral("7;Nome de arquivo inválido"));
+        Finaliza();
+        return;
+    }
+    // The employer read left its result; the collection sets its own.
+    defineResultado(QString());
+    EnviaComando(Comando::ColetaStatus, requisicaoStatus(false));
+}
+
+void MotorREP2::falhaColeta(const QString &resultado)
+{
+    adicionaResposta(resultado);
+    defineResultado(resultado);
+    Finaliza();
+}
+
+void MotorREP2::trataColetaStatus()
+{
+    m_tmTimeout.stop();
+    const StatusRep2 s = interpretaStatus(m_buffer);
+    m_ponteiro = s.ponteiro;
+    m_cache = s.cache;
+    // The pages are kept under the number of the device that is on the line.
+    m_pendentes = std::make_unique<PaginasPendentes>(*m_armazem, m_status.serial);
+    m_repeticoesCheck = 0;
+    m_paginaAtual = 0;
+    if (m_ponteiro == 0) {
+        m_ultimaPagina.clear();
+        m_pedindoCache = true;
+        PedePagina();
+        return;
+    }
+    QString maior;
+    const QString erroBanco = m_armazem->maiorPagina(m_status.serial, &maior);
+    if (!erroBanco.isEmpty()) {
+        falhaColeta(retornoErroBanco(erroBanco));
+        return;
+    }
+    const InicioColeta inicio = decideInicioColeta(maior, m_ponteiro);
+    if (!inicio.valido) {
+        falhaColeta(inicio.retorno);
+        return;
+    }
+    m_endereco = inicio.endereco;
+    m_pedindoCache = inicio.somenteCache;
+    m_totalPaginas = inicio.paginas;
+    if (m_rastro.debug)
+        adicionaResposta(QStringLiteral("Coletando: $") + chavePagina(m_endereco) + QStringLiteral(" até $") +
+                         chavePagina(m_ponteiro));
+    Q_EMIT progressoAlterado(0, m_totalPaginas);
+    Q_EMIT progressoVisivel(true);
+    PedePagina();
+}
+
+void MotorREP2::PedePagina()
+{
+    ReiniciaRecepcao();
+    if (m_pedindoCache) {
+        m_ultimaPagina.clear();
+        EnviaComando(Comando::ColetaCache, QByteArrayLiteral("#UPA"));
+        return;
+    }
+    if (m_rastro.debug)
+        adicionaResposta(QStringLiteral("1 MRP  ") + chavePagina(m_endereco));
+    QByteArray r = QByteArrayLiteral("#MRP");
+    for (int s = 24; s >= 0; s -= 8)
+        r.append(static_cast<char>((m_endereco >> s) & 0xFF));
+    EnviaComando(Comando::ColetaPagina, r);
+}
+
+void MotorREP2::trataPagina()
+{
+    m_tmTimeout.stop();
+    const QByteArray pagina = m_buffer.left(TamanhoRespostaPagina);
+    if (!paginaConfere(pagina)) {
+        // A page whose check keeps failing ends the collection instead of looping.
+        if (++m_repeticoesCheck >= MaxRepeticoesVerificacao) {
+            falhaColeta(retornoVerificacaoEsgotada(m_endereco));
+            return;
+        }
+        PedePagina();
+        return;
+    }
+    m_repeticoesCheck = 0;
+    const QString erroBanco = m_pendentes->adiciona({chavePagina(m_endereco), textoPagina(pagina)});
+    if (!erroBanco.isEmpty()) {
+        falhaColeta(erroBanco);
+        return;
+    }
+    ++m_paginaAtual;
+    Q_EMIT progressoAlterado(m_paginaAtual, m_totalPaginas);
+    if (haProximaPagina(m_endereco, m_ponteiro)) {
+        m_endereco += TamanhoPagina;
+    } else {
+        m_ultimaPagina.clear();
+        m_pedindoCache = true;
+    }
+    PedePagina();
+}
+
+void MotorREP2::fimDaColeta()
+{
+    m_tmTimeout.stop();
+    const QString erroBanco = m_pendentes->gravaRestantes();
+    if (!erroBanco.isEmpty()) {
+        falhaColeta(erroBanco);
+        return;
+    }
+    // The two bytes after the cache are not part of it.
+    m_ultimaPagina.chop(2);
+    PedidoAFD pedido;
+    pedido.arquivo = m_arquivoAFD;
+    pedido.filtro.ativo = m_filtro;
+    pedido.filtro.inicio = m_inicio;
+    pedido.filtro.fim = m_fim;
+    pedido.empregador.tipo = QString::number(m_empregador.tipo);
+    pedido.empregador.cpfcnpj = m_empregador.cpfCnpj;
+    pedido.empregador.cei = m_empregador.cei;
+    pedido.empregador.nome = m_empregador.nome;
+    pedido.numeroSerie = m_status.serial;
+    pedido.cache = m_ultimaPagina;
+    const QString r = GeraAFD(pedido, *m_armazem);
+    adicionaResposta(r);
+    defineResultado(r);
+    Finaliza();
 }
 
 // --- Texts --------------------------------------------------------------------

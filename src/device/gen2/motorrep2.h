@@ -14,11 +14,17 @@
 #include "device/gen2/protocolo2.h"
 
 #include <QByteArray>
+#include <QDate>
 #include <QSerialPort>
+#include <QSqlDatabase>
 #include <QStringList>
 #include <QTimer>
+#include <memory>
 
 namespace kelvo {
+
+class ArmazemPaginas;
+class PaginasPendentes;
 
 // Every duration of the new protocol, with the values the programs use.
 // Tests may pass shorter ones.
@@ -78,6 +84,10 @@ public:
     bool EnviaEmpregador(const TParametrosComunicacao &p, const QString &nome, const QString &cpfcnpj,
                          const QString &cei, const QString &local, int tipo) override;
     bool RecebeEmpregador(const TParametrosComunicacao &p) override;
+    // Status, employer, collection status, the memory pages from the last stored
+    // one on (stored in groups of 20), the cache, then the AFD file.
+    bool ColetaAFD(const TParametrosComunicacao &p, const QString &arquivo, const QString &filtro,
+                   const QDate &inicio, const QDate &fim) override;
     bool emConversa() const override { return m_ativo; }
 
     // --- Maintenance commands (diagnostic window).  Each runs one conversation of
@@ -118,6 +128,11 @@ public:
     const rep2::StatusRep2 &ultimoStatus() const { return m_status; }
     const rep2::EmpregadorRep2 &ultimoEmpregador() const { return m_empregador; }
     QString ultimoArquivoMT() const { return m_arquivoMT; }
+    // The cache of the last collection without its two trailing bytes.
+    QString textoUltimaPagina() const { return m_ultimaPagina; }
+    // The database whose connection parameters the page store copies (the
+    // data module's main connection unless set).
+    void defineConexaoPrincipal(const QSqlDatabase &db) { m_principal = db; }
 
 Q_SIGNALS:
     void respostaAdicionada(const QString &linha);
@@ -154,6 +169,12 @@ private:
     void trataLeTemplate(int quantos);
     void trataListaTemplates();
     bool validaMatricula(const QString &matricula, QByteArray *bcd);
+    void ColetaStatus();
+    void trataColetaStatus();
+    void PedePagina();
+    void trataPagina();
+    void fimDaColeta();
+    void falhaColeta(const QString &resultado);
 
     TemposREP2 m_tempos;
     QSerialPort *m_porta;
@@ -181,6 +202,24 @@ private:
     QString m_dedo;
     quint8 m_indiceLista = 0;
     bool m_inicioBloco = true;
+
+    // Collection.
+    bool m_coleta = false;
+    QString m_arquivoAFD;
+    bool m_filtro = false;
+    QDate m_inicio;
+    QDate m_fim;
+    quint32 m_ponteiro = 0;
+    quint16 m_cache = 0;
+    quint32 m_endereco = 0;
+    bool m_pedindoCache = false;
+    int m_paginaAtual = 0;
+    int m_totalPaginas = 0;
+    int m_repeticoesCheck = 0;
+    QString m_ultimaPagina;
+    QSqlDatabase m_principal;
+    std::unique_ptr<ArmazemPaginas> m_armazem;
+    std::unique_ptr<PaginasPendentes> m_pendentes;
 };
 
 } // namespace kelvo
