@@ -9,6 +9,8 @@
 #include "data/sistema.h"
 #include "data/textos.h"
 
+#include <QLineEdit>
+
 namespace kelvo {
 
 JanelasInicio janelasDesktop()
@@ -19,8 +21,11 @@ JanelasInicio janelasDesktop()
     auto login = std::make_shared<std::unique_ptr<TfmLogin>>();
     JanelasInicio j;
     j.pedeConfig = [config](DadosConfigInicial &dados) {
-        if (!*config)
+        if (!*config) {
+            // Created for the first run: "kelvo" in the database box.
             *config = std::make_unique<TfConfigSistema>();
+            (*config)->edBanco()->setText(QStringLiteral("kelvo"));
+        }
         return mostraConfigSistema(**config, dados);
     };
     j.pedeLogin = [login](QString &usuario, QString &senha) {

@@ -11,6 +11,8 @@
 #include <QHeaderView>
 #include <QListView>
 #include <QMenuBar>
+#include <QPainter>
+#include <QScreen>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStackedWidget>
@@ -21,11 +23,42 @@
 
 namespace kelvo {
 
+namespace {
+// The picture of a REP in the list: a terminal with a small clock face.
+QIcon iconeRep()
+{
+    QIcon icone;
+    for (int lado : {16, 32, 48}) {
+        QPixmap p(lado, lado);
+        p.fill(Qt::transparent);
+        QPainter g(&p);
+        g.setRenderHint(QPainter::Antialiasing);
+        const qreal u = lado / 16.0;
+        g.setPen(QPen(QColor(0x06, 0x2a, 0x4d), u));
+        g.setBrush(QColor(0x0b, 0x4f, 0x8a));
+        g.drawRoundedRect(QRectF(1.5 * u, 0.5 * u, 13 * u, 15 * u), 2 * u, 2 * u);
+        g.setBrush(QColor(0xcf, 0xe2, 0xf3));
+        g.drawRect(QRectF(3.5 * u, 2.5 * u, 9 * u, 4 * u));
+        g.setPen(QPen(QColor(0xff, 0xc1, 0x07), u));
+        g.setBrush(Qt::NoBrush);
+        const QPointF c(8 * u, 11 * u);
+        g.drawEllipse(c, 3 * u, 3 * u);
+        g.drawLine(c, c + QPointF(0, -2 * u));
+        g.drawLine(c, c + QPointF(1.5 * u, 0));
+        g.end();
+        icone.addPixmap(p);
+    }
+    return icone;
+}
+} // namespace
+
 TfmMain::TfmMain(const QSqlDatabase &conexao, QWidget *parent) : QMainWindow(parent), m_conexao(conexao)
 {
     setObjectName(QStringLiteral("fmMain"));
     setWindowTitle(QStringLiteral("Configurador Horatrix - Kelvo"));
     resize(800, 520);
+    if (QScreen *tela = QGuiApplication::primaryScreen())
+        move(tela->availableGeometry().center() - QPoint(400, 260));
 
     m_modelo = new QStandardItemModel(0, 2, this);
     m_modelo->setHorizontalHeaderLabels({QStringLiteral("Descrição "), QStringLiteral("Nº REP")});
@@ -116,6 +149,8 @@ void TfmMain::aplicaVisualizacao(int modo)
         m_icones->setFlow(QListView::LeftToRight);
         m_icones->setWrapping(true);
         m_icones->setIconSize(QSize(48, 48));
+        m_icones->setGridSize(QSize(140, 84));
+        m_icones->setWordWrap(true);
         m_vistas->setCurrentWidget(m_icones);
         break;
     case 1:
@@ -123,6 +158,7 @@ void TfmMain::aplicaVisualizacao(int modo)
         m_icones->setFlow(QListView::TopToBottom);
         m_icones->setWrapping(true);
         m_icones->setIconSize(QSize(16, 16));
+        m_icones->setGridSize(QSize());
         m_vistas->setCurrentWidget(m_icones);
         break;
     case 2:
@@ -152,7 +188,7 @@ bool TfmMain::atualizaLista()
         erro(q.lastError().text());
         return false;
     }
-    const QIcon icone = style()->standardIcon(QStyle::SP_ComputerIcon);
+    static const QIcon icone = iconeRep();
     while (q.next()) {
         // Fixed-width columns come back padded; the list shows the text.
         const int id = q.value(QStringLiteral("idcoletor")).toInt();

@@ -4,6 +4,7 @@
 #include "app/configinicial.h"
 #include "app/configsistema.h"
 #include "app/login.h"
+#include "app/mainwindow.h"
 #include "app/splash.h"
 #include "data/arquivoini.h"
 #include "data/sistema.h"
@@ -15,6 +16,8 @@
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -58,6 +61,7 @@ private Q_SLOTS:
     void loginRecusaVazios();
     void loginEnterAvanca();
     void splash();
+    void sobreNaJanelaPrincipal();
 };
 
 void TestJanelas::configInicialConteudo()
@@ -356,6 +360,31 @@ void TestJanelas::splash()
         QTest::mouseClick(&sobre, Qt::LeftButton, {}, QPoint(250, 175));
     });
     QCOMPARE(sobre.exec(), int(QDialog::Accepted));
+}
+
+void TestJanelas::sobreNaJanelaPrincipal()
+{
+    TfmMain janela{QSqlDatabase()};
+    QAction *sobre = janela.findChild<QAction *>("actSobre");
+    QVERIFY(sobre);
+    QCOMPARE(sobre->text(), QString("&Sobre"));
+    QVERIFY(janela.menuAjuda()->actions().contains(sobre));
+    bool eraSobre = false;
+    bool eraModal = false;
+    QTimer::singleShot(0, &janela, [&] {
+        QTRY_VERIFY(qobject_cast<TFmSplash *>(QApplication::activeModalWidget()));
+        auto *s = qobject_cast<TFmSplash *>(QApplication::activeModalWidget());
+        eraSobre = s->sobre();
+        eraModal = s->isModal();
+        QTest::mouseClick(s, Qt::LeftButton, {}, QPoint(10, 10));
+    });
+    sobre->trigger(); // returns when the box closed
+    QVERIFY(eraSobre);
+    QVERIFY(eraModal);
+    QVERIFY(!QApplication::activeModalWidget());
+    // Only entries that do something are in the menus.
+    for (QAction *menu : janela.menuBar()->actions())
+        QVERIFY2(menu->isEnabled(), qPrintable(menu->text()));
 }
 
 QTEST_MAIN(TestJanelas)
