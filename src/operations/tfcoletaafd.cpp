@@ -158,9 +158,11 @@ int TfAndamentoColeta::exec()
 
 // ---------------------------------------------------------------- main window action
 
-ResultadoColetaAFD coletarAFD(QWidget *parent, int idcoletor)
+ResultadoColetaAFD coletarAFD(QWidget *parent, int idcoletor, FabricaMotor fabrica)
 {
     FluxoColetaAFD fluxo;
+    if (fabrica)
+        fluxo.defineFabrica(std::move(fabrica));
     if (!fluxo.carregaColetor(idcoletor))
         return fluxo.resultado();
     TfColetaAFD dialogo(parent);

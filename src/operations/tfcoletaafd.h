@@ -68,6 +68,7 @@ private:
 // "Coletar AFD" on the REP with key `idcoletor` (the main window's selection):
 // reload and refusal, default file name, the dialog, the collection, the
 // closing messages.  Returns how it ended (NaoIniciada when cancelled/refused).
-ResultadoColetaAFD coletarAFD(QWidget *parent, int idcoletor);
+// `fabrica` (tests) replaces the engines of the models.
+ResultadoColetaAFD coletarAFD(QWidget *parent, int idcoletor, FabricaMotor fabrica = {});
 
 } // namespace kelvo

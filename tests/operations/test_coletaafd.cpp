@@ -29,6 +29,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QSqlQuery>
 #include <QTableWidget>
@@ -181,6 +182,8 @@ private Q_SLOTS:
     void reemissao();
     void janelaDeReemissao();
     void dialogoDaColeta();
+    void acaoDaJanelaPrincipal();
+    void registroInacabadoNoFimDaMemoria();
     void comandoCollect_data();
     void comandoCollect();
     void comandoCollectExecuta();
@@ -620,6 +623,60 @@ void TesteColetaAFD::dialogoDaColeta()
     QCOMPARE(d.inicio(), QDate(2024, 1, 11));
     QCOMPARE(TfColetaAFD::comExtensao("/x/AFD1"), QStringLiteral("/x/AFD1.txt"));
     QCOMPARE(TfColetaAFD::comExtensao("/x/AFD1.dat"), QStringLiteral("/x/AFD1.dat"));
+}
+
+void TesteColetaAFD::acaoDaJanelaPrincipal()
+{
+    for (int n = 1; n <= 20; ++n)
+        m_disp.memoria += reg3(n, "10012024");
+    ArquivoConfig().escreveBooleano("CONFIG", "VERAFD", false);
+    auto fabrica = [this](const QString &, QObject *parent) -> MotorREP * { return new MotorTeste(m_disp, parent); };
+    // The dialog proposes the default name; "Coletar" accepts it.
+    QString proposto;
+    QTimer::singleShot(0, this, [&] {
+        auto *d = qobject_cast<TfColetaAFD *>(QApplication::activeModalWidget());
+        QVERIFY(d);
+        proposto = d->arquivo();
+        d->btColetar->click();
+    });
+    const ResultadoColetaAFD r = coletarAFD(nullptr, m_rep, fabrica);
+    QCOMPARE(proposto, nomeArquivoAFDPadrao(kSerie));
+    QCOMPARE(r.situacao, ResultadoColetaAFD::Situacao::ComRegistros);
+    QCOMPARE(r.arquivo, proposto);
+    QCOMPARE(lido(proposto).count("\r\n"), 22);
+    QCOMPARE(log("S"), 1);
+
+    // "Cancelar" ends the action: no log row, no collection.
+    QTimer::singleShot(0, this, [] {
+        auto *d = qobject_cast<TfColetaAFD *>(QApplication::activeModalWidget());
+        QVERIFY(d);
+        d->btCancelar->click();
+    });
+    QCOMPARE(coletarAFD(nullptr, m_rep, fabrica).situacao, ResultadoColetaAFD::Situacao::NaoIniciada);
+    QCOMPARE(linhas("tblogcoleta"), 1);
+    // A REP without company: refused before the dialog.
+    QCOMPARE(coletarAFD(nullptr, m_semEmpresa, fabrica).situacao, ResultadoColetaAFD::Situacao::NaoIniciada);
+    QCOMPARE(m_gravada.ultima(), QStringLiteral("Receba a empresa deste coletor, antes de continuar"));
+}
+
+void TesteColetaAFD::registroInacabadoNoFimDaMemoria()
+{
+    // The memory read ends inside record 30: it stays out of the file and of
+    // tbafd until the next collection brings it whole.
+    for (int n = 1; n <= 29; ++n)
+        m_disp.memoria += reg3(n, "10012024");
+    const QString inteiro = reg3(30, "10012024");
+    m_disp.memoria += inteiro.left(20);
+    QCOMPARE(coleta(m_rep, m_pasta->arquivo("AFD1.txt")).situacao, ResultadoColetaAFD::Situacao::ComRegistros);
+    QCOMPARE(lido(m_pasta->arquivo("AFD1.txt")).count("\r\n"), 31);
+    QCOMPARE(linhas("tbafd"), 29);
+
+    m_disp.memoria += inteiro.mid(20) + reg3(31, "10012024");
+    QCOMPARE(coleta(m_rep, m_pasta->arquivo("AFD2.txt")).situacao, ResultadoColetaAFD::Situacao::ComRegistros);
+    QCOMPARE(lido(m_pasta->arquivo("AFD2.txt")).count("\r\n"), 33);
+    QCOMPARE(linhas("tbafd"), 31);
+    QCOMPARE(valor(m_banco->conexao(false), "select conteudo from tbafd where nsr = '000000030'").toString(),
+             inteiro.trimmed());
 }
 
 void TesteColetaAFD::comandoCollect_data()
