@@ -160,7 +160,9 @@ bool abreConexao(const QString &nomeConexao, const ParametrosConexao &p, ErroBan
         // separated by ";").  CLIENT_FOUND_ROWS: an update reports the rows it
         // matched, so a row saved with the same values is not mistaken for a
         // row that vanished.
-        db.setConnectOptions(QStringLiteral("CLIENT_FOUND_ROWS;MYSQL_OPT_CONNECT_TIMEOUT=%1")
+        // MYSQL_OPT_RECONNECT: the program stays open for days; a session the
+        // server dropped (wait_timeout) is opened again by the next statement.
+        db.setConnectOptions(QStringLiteral("CLIENT_FOUND_ROWS;MYSQL_OPT_RECONNECT=1;MYSQL_OPT_CONNECT_TIMEOUT=%1")
                                  .arg(limite));
     } else {
         db.setDatabaseName(conexaoOdbcDeAdo(p.database.isEmpty() ? QStringLiteral("Data Source=") + p.host

@@ -41,6 +41,10 @@ struct ErroBanco
     QString status;
 
     bool ok() const { return tipo == Tipo::Nenhum; }
+    // The server closed the session (MySQL 2006 "gone away", 2013 "lost
+    // connection"), e.g. after a night idle: the client reconnects on the next
+    // statement, so a read may simply be run again.
+    bool conexaoPerdida() const { return codigo == 2006 || codigo == 2013; }
     bool loginRecusado() const { return tipo == Tipo::LoginRecusado; }
     bool bancoInexistente() const { return tipo == Tipo::BancoInexistente; }
     // The code as the messages show it: decimal for MySQL and for the SQL

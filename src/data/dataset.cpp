@@ -262,18 +262,25 @@ bool Dataset::abre()
         return false;
     }
     QSqlQuery q(db);
-    q.setForwardOnly(true);
     const QStringList nomes = parametrosDoSql(m_sql);
-    bool ok;
-    if (nomes.isEmpty()) {
-        ok = q.exec(m_sql);
-    } else {
-        ok = q.prepare(m_sql);
-        if (ok) {
-            for (const QString &n : nomes)
-                q.bindValue(QLatin1Char(':') + n, m_parametros.value(n.toLower()));
-            ok = q.exec();
+    bool ok = false;
+    // A read is run again once when the server had dropped the session.
+    for (int tentativa = 0; tentativa < 2; ++tentativa) {
+        q = QSqlQuery(db);
+        q.setForwardOnly(true);
+        if (nomes.isEmpty()) {
+            ok = q.exec(m_sql);
+        } else {
+            ok = q.prepare(m_sql);
+            if (ok) {
+                for (const QString &n : nomes)
+                    q.bindValue(QLatin1Char(':') + n, m_parametros.value(n.toLower()));
+                ok = q.exec();
+            }
         }
+        if (ok || !kelvo::erroBanco(q.lastError(), d).conexaoPerdida() ||
+            !m_sql.trimmed().startsWith(QLatin1String("select"), Qt::CaseInsensitive))
+            break;
     }
     if (!ok) {
         m_erro = kelvo::erroBanco(q.lastError(), d);

@@ -353,10 +353,7 @@ int TdmDados::UltimoCodigo(const QString &coluna, const QString &tabela)
 {
     const QString sql = QStringLiteral("select max(") + coluna + QStringLiteral(") as maximo from ") +
                         tabela.toLower() + QLatin1Char(' ') + SufixoNolock();
-    QSqlQuery q(ConexaoBD());
-    if (!q.exec(sql) || !q.next())
-        return 0;
-    return q.value(0).toInt();
+    return valor(sql).toInt();
 }
 
 // ---- rules ----
@@ -556,7 +553,12 @@ QVariant TdmDados::valor(const QString &sql, const QVariantHash &parametros, Err
     QSqlDatabase db = ConexaoBD();
     QSqlQuery q(db);
     q.setForwardOnly(true);
-    const bool ok = db.isOpen() && prepara(q, sql, parametros);
+    bool ok = db.isOpen() && prepara(q, sql, parametros);
+    if (!ok && db.isOpen() && erroBanco(q.lastError(), dialetoDaConexao(db)).conexaoPerdida()) {
+        q = QSqlQuery(db); // the session was dropped: a read may run again
+        q.setForwardOnly(true);
+        ok = prepara(q, sql, parametros);
+    }
     if (erro)
         *erro = ok ? ErroBanco() : erroBanco(q.lastError(), dialetoDaConexao(db));
     if (!ok || !q.next())

@@ -95,6 +95,7 @@ private Q_SLOTS:
     void usuarioESenha();
     void consultasDeLocalizacao();
     void procedimentosComParametros();
+    void sessaoDerrubadaPeloServidor();
 
 private:
     void configuraBanco(const QString &banco);
@@ -698,6 +699,25 @@ void TesteDmDados::procedimentosComParametros()
     // A failing call reports the server's error.
     QVERIFY(!m_dm->executa(QStringLiteral("call spnaoexiste(:p)"), {{QStringLiteral("p"), 1}}, &e));
     QCOMPARE(e.codigo, 1305LL);
+}
+
+void TesteDmDados::sessaoDerrubadaPeloServidor()
+{
+    // The server drops the program's session (as after a night idle): the
+    // next reads and writes work without a new login.
+    QSqlDatabase db = m_banco->conexao(false);
+    executa(db, QStringLiteral("insert into tbdepto (nomedepto) values ('Vendas')"));
+    const qlonglong sessao = m_dm->valor(QStringLiteral("select connection_id()")).toLongLong();
+    QVERIFY(sessao > 0);
+    executa(db, QStringLiteral("kill %1").arg(sessao));
+    QVERIFY2(m_dm->tbDepto->abre({{QStringLiteral("piddepto"), conta(QStringLiteral("select iddepto from tbdepto"))}}),
+             qPrintable(m_dm->tbDepto->erro()));
+    QCOMPARE(m_dm->tbDepto->texto(QStringLiteral("nomedepto")), QStringLiteral("Vendas"));
+    QVERIFY(m_dm->valor(QStringLiteral("select connection_id()")).toLongLong() != sessao);
+    executa(db, QStringLiteral("kill %1").arg(m_dm->valor(QStringLiteral("select connection_id()")).toLongLong()));
+    QCOMPARE(m_dm->UltimoCodigo(QStringLiteral("iddepto"), QStringLiteral("tbdepto")),
+             conta(QStringLiteral("select iddepto from tbdepto")));
+    QVERIFY(m_dm->RegistraLogSistema(QStringLiteral("F"), QStringLiteral("depois da queda")));
 }
 
 QTEST_GUILESS_MAIN(TesteDmDados)
