@@ -3,6 +3,7 @@
 
 #include "app/configinicial.h"
 #include "app/configsistema.h"
+#include "app/inicio.h"
 #include "app/login.h"
 #include "app/mainwindow.h"
 #include "app/splash.h"
@@ -62,6 +63,8 @@ private Q_SLOTS:
     void loginEnterAvanca();
     void splash();
     void sobreNaJanelaPrincipal();
+    void janelaDesktopDaPrimeiraExecucao();
+    void trazParaFrente();
 };
 
 void TestJanelas::configInicialConteudo()
@@ -385,6 +388,39 @@ void TestJanelas::sobreNaJanelaPrincipal()
     // Only entries that do something are in the menus.
     for (QAction *menu : janela.menuBar()->actions())
         QVERIFY2(menu->isEnabled(), qPrintable(menu->text()));
+}
+
+void TestJanelas::janelaDesktopDaPrimeiraExecucao()
+{
+    InteracaoGravada g;
+    InteracaoNoEscopo escopo(&g);
+    const JanelasInicio j = janelasDesktop();
+    QStringList vistos;
+    for (int vez = 0; vez < 2; ++vez) {
+        QTimer::singleShot(0, qApp, [&] {
+            QTRY_VERIFY(qobject_cast<TfConfigSistema *>(QApplication::activeModalWidget()));
+            auto *w = qobject_cast<TfConfigSistema *>(QApplication::activeModalWidget());
+            vistos << w->edBanco()->text() + "|" + w->edHost()->text();
+            w->edHost()->setText("servidor2");
+            QTest::mouseClick(w->btCancelar(), Qt::LeftButton);
+        });
+        DadosConfigInicial d;
+        QVERIFY(!j.pedeConfig(d));
+    }
+    // Created for the first run with "kelvo"; the second showing keeps what was typed.
+    QCOMPARE(vistos, QStringList({"kelvo|localhost", "kelvo|servidor2"}));
+}
+
+void TestJanelas::trazParaFrente()
+{
+    TfmMain janela{QSqlDatabase()};
+    InteracaoGravada g;
+    InteracaoNoEscopo escopo(&g);
+    janela.showMinimized();
+    QTRY_VERIFY(janela.isMinimized());
+    janela.trazParaFrente();
+    QTRY_VERIFY(!janela.isMinimized());
+    QVERIFY(janela.isVisible());
 }
 
 QTEST_MAIN(TestJanelas)
