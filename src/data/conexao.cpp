@@ -10,7 +10,10 @@ namespace {
 
 const QLatin1String kCatalogo("initial catalog");
 
-bool ehHResult(qint64 c) { return c == kHResultLoginRecusado || c == kHResultBancoInacessivel; }
+bool ehHResult(qint64 c)
+{
+    return c == kHResultLoginRecusado || c == kHResultBancoInacessivel;
+}
 
 // SQL Server native numbers (and texts FreeTDS passes on) of the two cases the
 // callers tell apart.
@@ -129,7 +132,8 @@ ParametrosConexao parametrosDaConfiguracao(const ConfigBanco &c)
 
 bool abreConexao(const QString &nomeConexao, const ParametrosConexao &p, ErroBanco *erro)
 {
-    const QString driver = p.dialeto == Dialeto::SQLServer ? QStringLiteral("QODBC") : QStringLiteral("QMYSQL");
+    const QString driver =
+        p.dialeto == Dialeto::SQLServer ? QStringLiteral("QODBC") : QStringLiteral("QMYSQL");
     if (QSqlDatabase::contains(nomeConexao)) {
         QSqlDatabase atual = QSqlDatabase::database(nomeConexao, false);
         atual.close();
@@ -139,7 +143,7 @@ bool abreConexao(const QString &nomeConexao, const ParametrosConexao &p, ErroBan
         }
     }
     QSqlDatabase db = QSqlDatabase::contains(nomeConexao) ? QSqlDatabase::database(nomeConexao, false)
-                                                         : QSqlDatabase::addDatabase(driver, nomeConexao);
+                                                          : QSqlDatabase::addDatabase(driver, nomeConexao);
     if (!db.isValid()) {
         if (erro) {
             *erro = ErroBanco();
@@ -162,15 +166,16 @@ bool abreConexao(const QString &nomeConexao, const ParametrosConexao &p, ErroBan
         // row that vanished.
         // MYSQL_OPT_RECONNECT: the program stays open for days; a session the
         // server dropped (wait_timeout) is opened again by the next statement.
-        db.setConnectOptions(QStringLiteral("CLIENT_FOUND_ROWS;MYSQL_OPT_RECONNECT=1;MYSQL_OPT_CONNECT_TIMEOUT=%1")
-                                 .arg(limite));
+        db.setConnectOptions(
+            QStringLiteral("CLIENT_FOUND_ROWS;MYSQL_OPT_RECONNECT=1;MYSQL_OPT_CONNECT_TIMEOUT=%1")
+                .arg(limite));
     } else {
-        db.setDatabaseName(conexaoOdbcDeAdo(p.database.isEmpty() ? QStringLiteral("Data Source=") + p.host
-                                                                 : p.database,
-                                            p.usuario, p.senha));
+        db.setDatabaseName(conexaoOdbcDeAdo(
+            p.database.isEmpty() ? QStringLiteral("Data Source=") + p.host : p.database, p.usuario, p.senha));
         db.setUserName(QString());
         db.setPassword(QString());
-        db.setConnectOptions(QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=%1;SQL_ATTR_CONNECTION_TIMEOUT=%1").arg(limite));
+        db.setConnectOptions(
+            QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=%1;SQL_ATTR_CONNECTION_TIMEOUT=%1").arg(limite));
     }
     if (!db.open()) {
         if (erro)
@@ -179,8 +184,9 @@ bool abreConexao(const QString &nomeConexao, const ParametrosConexao &p, ErroBan
     }
     // Every statement commits on its own, read committed.
     QSqlQuery q(db);
-    q.exec(p.dialeto == Dialeto::MySQL ? QStringLiteral("SET SESSION TRANSACTION ISOLATION LEVEL READ COMMITTED")
-                                       : QStringLiteral("SET TRANSACTION ISOLATION LEVEL READ COMMITTED"));
+    q.exec(p.dialeto == Dialeto::MySQL
+               ? QStringLiteral("SET SESSION TRANSACTION ISOLATION LEVEL READ COMMITTED")
+               : QStringLiteral("SET TRANSACTION ISOLATION LEVEL READ COMMITTED"));
     if (erro)
         *erro = ErroBanco();
     return true;
@@ -271,9 +277,12 @@ QString driverFreeTds()
     if (!env.isEmpty())
         return env;
     static const char *const caminhos[] = {
-        "/usr/lib/x86_64-linux-gnu/odbc/libtdsodbc.so", "/usr/lib/aarch64-linux-gnu/odbc/libtdsodbc.so",
-        "/usr/lib/i386-linux-gnu/odbc/libtdsodbc.so",   "/usr/lib/odbc/libtdsodbc.so",
-        "/usr/local/lib/libtdsodbc.so",                 "/usr/lib64/libtdsodbc.so",
+        "/usr/lib/x86_64-linux-gnu/odbc/libtdsodbc.so",
+        "/usr/lib/aarch64-linux-gnu/odbc/libtdsodbc.so",
+        "/usr/lib/i386-linux-gnu/odbc/libtdsodbc.so",
+        "/usr/lib/odbc/libtdsodbc.so",
+        "/usr/local/lib/libtdsodbc.so",
+        "/usr/lib64/libtdsodbc.so",
     };
     for (const char *c : caminhos)
         if (QFileInfo::exists(QString::fromLatin1(c)))

@@ -64,8 +64,8 @@ struct ParametrosConexao
 {
     Dialeto dialeto = Dialeto::MySQL;
     QString host;
-    int porta = 3306;  // MySQL only; SQL Server takes the port from Data Source (default 1433)
-    QString database;  // MySQL: database name (may be empty: server level); SQL Server: the ADO string
+    int porta = 3306; // MySQL only; SQL Server takes the port from Data Source (default 1433)
+    QString database; // MySQL: database name (may be empty: server level); SQL Server: the ADO string
     QString usuario;
     QString senha;
     int tempoLimiteSegundos = 10; // connect time-out, so an unreachable server fails promptly

@@ -16,7 +16,10 @@ const QLatin1String kConexaoPrincipal("ConexaoBD");
 const QLatin1String kPrefixoAntigo("old_");
 const QLatin1String kPrefixoAntigoNulo("oldnull_");
 
-bool caractereDeNome(QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_'); }
+bool caractereDeNome(QChar c)
+{
+    return c.isLetterOrNumber() || c == QLatin1Char('_');
+}
 
 TipoCampo tipoDoMetaTipo(int id)
 {
@@ -138,9 +141,15 @@ void Dataset::defineConexao(const QString &nomeConexao)
     m_conexao = nomeConexao;
 }
 
-QSqlDatabase Dataset::conexao() const { return QSqlDatabase::database(m_conexao, false); }
+QSqlDatabase Dataset::conexao() const
+{
+    return QSqlDatabase::database(m_conexao, false);
+}
 
-Dialeto Dataset::dialeto() const { return dialetoDaConexao(conexao()); }
+Dialeto Dataset::dialeto() const
+{
+    return dialetoDaConexao(conexao());
+}
 
 void Dataset::defineSql(const QString &sql)
 {
@@ -210,8 +219,9 @@ void Dataset::montaComandos()
         atribuicoes << c.nome + QStringLiteral(" = :") + c.nome.toLower();
     }
     const QString onde = condicao(m_campos, m_gravacao.chave, m_gravacao.chaveNulaCombina);
-    m_sqlInsert = QStringLiteral("insert into %1 (%2) values (%3)")
-                      .arg(m_gravacao.tabela, colunas.join(QStringLiteral(", ")), valores.join(QStringLiteral(", ")));
+    m_sqlInsert =
+        QStringLiteral("insert into %1 (%2) values (%3)")
+            .arg(m_gravacao.tabela, colunas.join(QStringLiteral(", ")), valores.join(QStringLiteral(", ")));
     m_sqlUpdate = QStringLiteral("update %1 set %2 where %3")
                       .arg(m_gravacao.tabela, atribuicoes.join(QStringLiteral(", ")), onde);
     m_sqlDelete = QStringLiteral("delete from %1 where %2").arg(m_gravacao.tabela, onde);
@@ -233,7 +243,10 @@ QVariant Dataset::parametro(const QString &nome) const
     return m_parametros.value(n.toLower());
 }
 
-QStringList Dataset::parametros() const { return parametrosDoSql(m_sql); }
+QStringList Dataset::parametros() const
+{
+    return parametrosDoSql(m_sql);
+}
 
 bool Dataset::abre(const QVariantHash &parametros)
 {
@@ -410,7 +423,10 @@ QVariant Dataset::valorAntigo(const QString &campo) const
     return valor(campo);
 }
 
-QVariant Dataset::nulaTipada(int indice) const { return QVariant(metaTipo(m_campos.at(indice).tipo)); }
+QVariant Dataset::nulaTipada(int indice) const
+{
+    return QVariant(metaTipo(m_campos.at(indice).tipo));
+}
 
 QVariant Dataset::converte(int indice, const QVariant &v) const
 {
@@ -571,7 +587,8 @@ bool Dataset::grava()
             autoIdx = i;
     int afetadas = -1;
     QVariant nova;
-    if (!executa(inserindo ? m_sqlInsert : m_sqlUpdate, &afetadas, inserindo && autoIdx >= 0 ? &nova : nullptr))
+    if (!executa(inserindo ? m_sqlInsert : m_sqlUpdate, &afetadas,
+                 inserindo && autoIdx >= 0 ? &nova : nullptr))
         return false;
     if (!inserindo && afetadas == 0) {
         m_erro = ErroBanco();

@@ -98,7 +98,10 @@ bool prepara(QSqlQuery &q, const QString &sql, const QVariantHash &parametros)
 
 } // namespace
 
-QString TdmDados::nomeConexaoBD() { return QStringLiteral("ConexaoBD"); }
+QString TdmDados::nomeConexaoBD()
+{
+    return QStringLiteral("ConexaoBD");
+}
 
 TdmDados &dmDados()
 {
@@ -106,7 +109,10 @@ TdmDados &dmDados()
     return *g_dmDados;
 }
 
-bool existeDmDados() { return g_dmDados != nullptr; }
+bool existeDmDados()
+{
+    return g_dmDados != nullptr;
+}
 
 Dataset *TdmDados::cria(const QString &nome, const QString &sql, const QList<Campo> &campos)
 {
@@ -123,7 +129,8 @@ TdmDados::TdmDados(QObject *parent) : QObject(parent)
 
     qySQL = cria(QStringLiteral("qySQL"), QString(), {});
 
-    tbColetor = cria(QStringLiteral("tbColetor"), QStringLiteral("select * from tbcoletor where idcoletor = :pidcoletor"),
+    tbColetor = cria(QStringLiteral("tbColetor"),
+                     QStringLiteral("select * from tbcoletor where idcoletor = :pidcoletor"),
                      {chaveAuto(QStringLiteral("idcoletor")), texto(QStringLiteral("descricao"), 50, true),
                       texto(QStringLiteral("senha"), 4), dataHora(QStringLiteral("ultimacoleta")),
                       texto(QStringLiteral("dadosultimacoleta"), 30), texto(QStringLiteral("cpfcnpj"), 14),
@@ -139,13 +146,16 @@ TdmDados::TdmDados(QObject *parent) : QObject(parent)
              QStringLiteral("select idcoletor from tbcoletor where codigocoletor = :pcodigocoletor"),
              {inteiro(QStringLiteral("idcoletor"))});
 
-    tbColaborador = cria(
-        QStringLiteral("tbColaborador"), QStringLiteral("select * from tbcolaborador where idcolaborador = :pidcolaborador"),
-        {chaveAuto(QStringLiteral("idcolaborador")), texto(QStringLiteral("matricula"), 20, true),
-         texto(QStringLiteral("codigo"), 6), texto(QStringLiteral("nome"), 50, true), texto(QStringLiteral("pis"), 12, true),
-         inteiro(QStringLiteral("idempresa")), inteiro(QStringLiteral("iddepto")), texto(QStringLiteral("demitido"), 1),
-         texto(QStringLiteral("proximidade"), 8), texto(QStringLiteral("ibutton12"), 12)});
-    tbColaborador->defineGravacao(gravacao(QStringLiteral("tbcolaborador"), {QStringLiteral("idcolaborador")}));
+    tbColaborador =
+        cria(QStringLiteral("tbColaborador"),
+             QStringLiteral("select * from tbcolaborador where idcolaborador = :pidcolaborador"),
+             {chaveAuto(QStringLiteral("idcolaborador")), texto(QStringLiteral("matricula"), 20, true),
+              texto(QStringLiteral("codigo"), 6), texto(QStringLiteral("nome"), 50, true),
+              texto(QStringLiteral("pis"), 12, true), inteiro(QStringLiteral("idempresa")),
+              inteiro(QStringLiteral("iddepto")), texto(QStringLiteral("demitido"), 1),
+              texto(QStringLiteral("proximidade"), 8), texto(QStringLiteral("ibutton12"), 12)});
+    tbColaborador->defineGravacao(
+        gravacao(QStringLiteral("tbcolaborador"), {QStringLiteral("idcolaborador")}));
 
     qyLocalizaColaboradorPis =
         cria(QStringLiteral("qyLocalizaColaboradorPis"),
@@ -159,12 +169,14 @@ TdmDados::TdmDados(QObject *parent) : QObject(parent)
                                                       "and pis <> :ppis"),
                                        {inteiro(QStringLiteral("idcolaborador"))});
 
-    tbDepto = cria(QStringLiteral("tbDepto"), QStringLiteral("select * from tbdepto where iddepto = :piddepto"),
-                   {chaveAuto(QStringLiteral("iddepto")), texto(QStringLiteral("nomedepto"), 50, true),
-                    texto(QStringLiteral("codigoexporta"), 20)});
+    tbDepto =
+        cria(QStringLiteral("tbDepto"), QStringLiteral("select * from tbdepto where iddepto = :piddepto"),
+             {chaveAuto(QStringLiteral("iddepto")), texto(QStringLiteral("nomedepto"), 50, true),
+              texto(QStringLiteral("codigoexporta"), 20)});
     tbDepto->defineGravacao(gravacao(QStringLiteral("tbdepto"), {QStringLiteral("iddepto")}, true));
 
-    tbEmpresa = cria(QStringLiteral("tbEmpresa"), QStringLiteral("select * from tbempresa where idempresa = :pidempresa"),
+    tbEmpresa = cria(QStringLiteral("tbEmpresa"),
+                     QStringLiteral("select * from tbempresa where idempresa = :pidempresa"),
                      {chaveAuto(QStringLiteral("idempresa")), texto(QStringLiteral("razaosocial"), 150, true),
                       texto(QStringLiteral("tipopessoafj"), 1), texto(QStringLiteral("cpfcnpj"), 14, true),
                       texto(QStringLiteral("cei"), 12), texto(QStringLiteral("localtrabalho"), 100),
@@ -175,9 +187,10 @@ TdmDados::TdmDados(QObject *parent) : QObject(parent)
                            QStringLiteral("select idempresa,cpfcnpj from tbempresa with (nolock)"),
                            {texto(QStringLiteral("cpfcnpj"), 14), inteiro(QStringLiteral("idempresa"))});
 
-    tbColabREP = cria(QStringLiteral("tbColabREP"),
-                      QStringLiteral("select * from tbcolabrep where pis = :ppis and codigocoletor = :pcodigocoletor"),
-                      {texto(QStringLiteral("pis"), 12, true), texto(QStringLiteral("codigocoletor"), 20, true)});
+    tbColabREP =
+        cria(QStringLiteral("tbColabREP"),
+             QStringLiteral("select * from tbcolabrep where pis = :ppis and codigocoletor = :pcodigocoletor"),
+             {texto(QStringLiteral("pis"), 12, true), texto(QStringLiteral("codigocoletor"), 20, true)});
     tbColabREP->defineGravacao(
         gravacao(QStringLiteral("tbcolabrep"), {QStringLiteral("pis"), QStringLiteral("codigocoletor")}));
 
@@ -187,7 +200,8 @@ TdmDados::TdmDados(QObject *parent) : QObject(parent)
                        {chaveAuto(QStringLiteral("idlogcoleta")), dataHora(QStringLiteral("datahorainicio")),
                         dataHora(QStringLiteral("datahorafim")), inteiro(QStringLiteral("idcoletor")),
                         texto(QStringLiteral("sucesso"), 1), dataHora(QStringLiteral("filtro"))});
-    TbLogColeta->defineGravacao(gravacao(QStringLiteral("tblogcoleta"), {QStringLiteral("idlogcoleta")}, true));
+    TbLogColeta->defineGravacao(
+        gravacao(QStringLiteral("tblogcoleta"), {QStringLiteral("idlogcoleta")}, true));
 
     TbBackupAFD = cria(QStringLiteral("TbBackupAFD"),
                        QStringLiteral("select * from tbbackupafd where IdBackupAFD = :pidbackupafd"),
@@ -207,39 +221,46 @@ TdmDados::TdmDados(QObject *parent) : QObject(parent)
                         QStringLiteral("select * from tbmemoriarep where idrep = :pidrep order by mrp"),
                         {texto(QStringLiteral("idrep"), 17, true), texto(QStringLiteral("mrp"), 8, true),
                          memo(QStringLiteral("conteudo")), dataHora(QStringLiteral("dthcoleta"), true)});
-    tbMemoriaREP->defineGravacao(gravacao(QStringLiteral("tbmemoriarep"), {QStringLiteral("idrep"), QStringLiteral("mrp")}));
+    tbMemoriaREP->defineGravacao(
+        gravacao(QStringLiteral("tbmemoriarep"), {QStringLiteral("idrep"), QStringLiteral("mrp")}));
 
-    tbDigital = cria(QStringLiteral("tbDigital"),
-                     QStringLiteral("select * from tbdigital where idcolaborador = :pidcolaborador and dedo = :pdedo"),
-                     {inteiro(QStringLiteral("idcolaborador"), true), inteiro(QStringLiteral("dedo"), true),
-                      memo(QStringLiteral("digital"))});
+    tbDigital = cria(
+        QStringLiteral("tbDigital"),
+        QStringLiteral("select * from tbdigital where idcolaborador = :pidcolaborador and dedo = :pdedo"),
+        {inteiro(QStringLiteral("idcolaborador"), true), inteiro(QStringLiteral("dedo"), true),
+         memo(QStringLiteral("digital"))});
     tbDigital->defineGravacao(
         gravacao(QStringLiteral("tbdigital"), {QStringLiteral("idcolaborador"), QStringLiteral("dedo")}));
 
-    qyDigitais = cria(QStringLiteral("qyDigitais"),
-                      QStringLiteral("select * from tbdigital where idcolaborador = :pidcolaborador\norder by dedo"),
-                      {inteiro(QStringLiteral("idcolaborador"), true), inteiro(QStringLiteral("dedo"), true),
-                       memo(QStringLiteral("digital"))});
+    qyDigitais =
+        cria(QStringLiteral("qyDigitais"),
+             QStringLiteral("select * from tbdigital where idcolaborador = :pidcolaborador\norder by dedo"),
+             {inteiro(QStringLiteral("idcolaborador"), true), inteiro(QStringLiteral("dedo"), true),
+              memo(QStringLiteral("digital"))});
 
-    qyLocalizaDigitais = cria(QStringLiteral("qyLocalizaDigitais"),
-                              QStringLiteral("select idcolaborador, dedo from tbdigital where idcolaborador = "
-                                             ":pidcolaborador and digital = :pdigital"),
-                              {inteiro(QStringLiteral("idcolaborador")), inteiro(QStringLiteral("dedo"))});
+    qyLocalizaDigitais =
+        cria(QStringLiteral("qyLocalizaDigitais"),
+             QStringLiteral("select idcolaborador, dedo from tbdigital where idcolaborador = "
+                            ":pidcolaborador and digital = :pdigital"),
+             {inteiro(QStringLiteral("idcolaborador")), inteiro(QStringLiteral("dedo"))});
 
-    tbUsuario = cria(QStringLiteral("tbUsuario"), QStringLiteral("select * from tbusuario where login = :plogin"),
-                     {texto(QStringLiteral("login"), 20, true, QStringLiteral("Login")),
-                      texto(QStringLiteral("nomeusuario"), 45, true, QStringLiteral("Nome do usuário")),
-                      texto(QStringLiteral("senha"), 41)});
+    tbUsuario =
+        cria(QStringLiteral("tbUsuario"), QStringLiteral("select * from tbusuario where login = :plogin"),
+             {texto(QStringLiteral("login"), 20, true, QStringLiteral("Login")),
+              texto(QStringLiteral("nomeusuario"), 45, true, QStringLiteral("Nome do usuário")),
+              texto(QStringLiteral("senha"), 41)});
     tbUsuario->defineGravacao(gravacao(QStringLiteral("tbusuario"), {QStringLiteral("login")}));
 
-    qyCripSenhaMySQL = cria(QStringLiteral("qyCripSenhaMySQL"), QStringLiteral("select SHA1(:senha) as senha"),
-                            {texto(QStringLiteral("senha"), 50)});
+    qyCripSenhaMySQL =
+        cria(QStringLiteral("qyCripSenhaMySQL"), QStringLiteral("select SHA1(:senha) as senha"),
+             {texto(QStringLiteral("senha"), 50)});
     // The value is hashed as single-byte text, as the stored hashes were made
     // (an ODBC string parameter arrives as nvarchar, which hashes differently).
-    qyCripSenhaMSSQL = cria(QStringLiteral("qyCripSenhaMSSQL"),
-                            QStringLiteral("select convert(varchar(41),HashBytes('MD5', convert(varchar(8000), "
-                                           ":senha))) as senha"),
-                            {texto(QStringLiteral("senha"), 41)});
+    qyCripSenhaMSSQL =
+        cria(QStringLiteral("qyCripSenhaMSSQL"),
+             QStringLiteral("select convert(varchar(41),HashBytes('MD5', convert(varchar(8000), "
+                            ":senha))) as senha"),
+             {texto(QStringLiteral("senha"), 41)});
 
     TbSenhaUsuario = cria(QStringLiteral("TbSenhaUsuario"), QString(), {});
 
@@ -282,7 +303,9 @@ void TdmDados::instalaRegras()
         pisAnterior.clear();
         proximidadeAnterior.clear();
     };
-    tbColaborador->aposInserir = [](Dataset &ds) { ds.defineValor(QStringLiteral("demitido"), QStringLiteral("N")); };
+    tbColaborador->aposInserir = [](Dataset &ds) {
+        ds.defineValor(QStringLiteral("demitido"), QStringLiteral("N"));
+    };
     tbColaborador->antesEditar = [this](Dataset &ds) {
         pisAnterior = ds.texto(QStringLiteral("pis"));
         proximidadeAnterior = ds.texto(QStringLiteral("proximidade"));
@@ -308,7 +331,10 @@ Dataset *TdmDados::dataset(const QString &nome) const
 
 // ---- connection ----
 
-QSqlDatabase TdmDados::ConexaoBD() const { return QSqlDatabase::database(nomeConexaoBD(), false); }
+QSqlDatabase TdmDados::ConexaoBD() const
+{
+    return QSqlDatabase::database(nomeConexaoBD(), false);
+}
 
 bool TdmDados::conecta(ErroBanco *erro)
 {
@@ -337,17 +363,35 @@ void TdmDados::desconecta()
         ConexaoBD().close();
 }
 
-bool TdmDados::conectado() const { return QSqlDatabase::contains(nomeConexaoBD()) && ConexaoBD().isOpen(); }
+bool TdmDados::conectado() const
+{
+    return QSqlDatabase::contains(nomeConexaoBD()) && ConexaoBD().isOpen();
+}
 
 // ---- dialect ----
 
-Dialeto TdmDados::dialeto() const { return configBanco().dialeto; }
-QString TdmDados::NomeBanco() const { return configBanco().NomeBanco; }
-QString TdmDados::SufixoNolock() const { return configBanco().SufixoNolock; }
+Dialeto TdmDados::dialeto() const
+{
+    return configBanco().dialeto;
+}
+QString TdmDados::NomeBanco() const
+{
+    return configBanco().NomeBanco;
+}
+QString TdmDados::SufixoNolock() const
+{
+    return configBanco().SufixoNolock;
+}
 
-QString TdmDados::AdaptaSQLBanco(const QString &sql) const { return kelvo::AdaptaSQLBanco(sql, dialeto()); }
+QString TdmDados::AdaptaSQLBanco(const QString &sql) const
+{
+    return kelvo::AdaptaSQLBanco(sql, dialeto());
+}
 
-void TdmDados::AdaptaSQLBanco(QObject *dono) const { kelvo::AdaptaSQLBanco(dono, dialeto()); }
+void TdmDados::AdaptaSQLBanco(QObject *dono) const
+{
+    kelvo::AdaptaSQLBanco(dono, dialeto());
+}
 
 int TdmDados::UltimoCodigo(const QString &coluna, const QString &tabela)
 {
@@ -362,7 +406,8 @@ bool TdmDados::VerificaCamposBeforePost(Dataset &ds)
 {
     for (const Campo &c : ds.campos()) {
         if (c.obrigatorio && !c.autoIncremento && ds.nulo(c.nome)) {
-            avisa(QStringLiteral("O campo '") + c.rotuloOuNome() + QStringLiteral("' precisa ser preenchido!"));
+            avisa(QStringLiteral("O campo '") + c.rotuloOuNome() +
+                  QStringLiteral("' precisa ser preenchido!"));
             return false;
         }
     }
@@ -380,17 +425,21 @@ bool TdmDados::tbColetorBeforeDelete(Dataset &ds)
     return true;
 }
 
-int TdmDados::portaSerialColetor() const { return tbColetor->inteiro(QStringLiteral("portaserial")); }
+int TdmDados::portaSerialColetor() const
+{
+    return tbColetor->inteiro(QStringLiteral("portaserial"));
+}
 
 // ---- users ----
 
 bool TdmDados::VerificaUsuario(const QString &login, const QString &senha, ErroBanco *erro)
 {
     if (sqlServer())
-        TbSenhaUsuario->defineSql(QStringLiteral("SELECT count(*) AS totalsenha\n"
-                                                 " FROM tbusuario WHERE login = :plogin\n"
-                                                 "and convert(varchar(41),HashBytes('MD5', convert(varchar(8000), "
-                                                 ":psenha))) = senha"));
+        TbSenhaUsuario->defineSql(
+            QStringLiteral("SELECT count(*) AS totalsenha\n"
+                           " FROM tbusuario WHERE login = :plogin\n"
+                           "and convert(varchar(41),HashBytes('MD5', convert(varchar(8000), "
+                           ":psenha))) = senha"));
     else
         TbSenhaUsuario->defineSql(QStringLiteral("select * from tbusuario where login =:Plogin\n"
                                                  "AND SHA1(:psenha)= senha "));
@@ -401,8 +450,8 @@ bool TdmDados::VerificaUsuario(const QString &login, const QString &senha, ErroB
         *erro = TbSenhaUsuario->erroBanco();
     if (!ok)
         return false;
-    const bool conhecido = sqlServer() ? TbSenhaUsuario->inteiro(QStringLiteral("totalsenha")) > 0
-                                       : !TbSenhaUsuario->vazio();
+    const bool conhecido =
+        sqlServer() ? TbSenhaUsuario->inteiro(QStringLiteral("totalsenha")) > 0 : !TbSenhaUsuario->vazio();
     TbSenhaUsuario->fecha();
     return conhecido;
 }
@@ -434,10 +483,11 @@ bool TdmDados::RegistraLogSistema(const QString &formulario, const QString &mens
     if (!conectado())
         return false;
     qyInsereLogSistema->defineSql(
-        sqlServer() ? QStringLiteral("insert into tblogsistema (datahora, idpermisso, formulario, mensagem) values\n"
-                                     "(getdate(), :pidusuario, :pformulario, :pmensagem)")
-                    : QStringLiteral("insert into tblogsistema (datahora, idpermisso, formulario, mensagem) values\n"
-                                     "(now(), :pidusuario, :pformulario, :pmensagem)"));
+        sqlServer()
+            ? QStringLiteral("insert into tblogsistema (datahora, idpermisso, formulario, mensagem) values\n"
+                             "(getdate(), :pidusuario, :pformulario, :pmensagem)")
+            : QStringLiteral("insert into tblogsistema (datahora, idpermisso, formulario, mensagem) values\n"
+                             "(now(), :pidusuario, :pformulario, :pmensagem)"));
     return executa(qyInsereLogSistema->sql(),
                    {{QStringLiteral("pidusuario"), idPermissoDoLogin(m_loginAtual)},
                     {QStringLiteral("pformulario"), formulario.left(100)},
@@ -446,8 +496,8 @@ bool TdmDados::RegistraLogSistema(const QString &formulario, const QString &mens
 
 // ---- append-only tables ----
 
-int TdmDados::insereLogColeta(const QDateTime &inicio, int idcoletor, const QString &sucesso, const QVariant &fim,
-                              const QVariant &filtro, ErroBanco *erro)
+int TdmDados::insereLogColeta(const QDateTime &inicio, int idcoletor, const QString &sucesso,
+                              const QVariant &fim, const QVariant &filtro, ErroBanco *erro)
 {
     Dataset *ds = TbLogColeta;
     ds->defineParametro(QStringLiteral("pidlogcoleta"), 0);
@@ -475,15 +525,17 @@ int TdmDados::insereLogColeta(const QDateTime &inicio, int idcoletor, const QStr
     return id;
 }
 
-bool TdmDados::atualizaLogColeta(int idlogcoleta, const QString &sucesso, const QVariant &fim, ErroBanco *erro)
+bool TdmDados::atualizaLogColeta(int idlogcoleta, const QString &sucesso, const QVariant &fim,
+                                 ErroBanco *erro)
 {
     int linhas = 0;
-    const bool ok = executa(QStringLiteral("update tblogcoleta set sucesso = :psucesso, datahorafim = :pfim "
-                                           "where idlogcoleta = :pidlogcoleta"),
-                            {{QStringLiteral("psucesso"), sucesso.left(1)},
-                             {QStringLiteral("pfim"), fim.isNull() ? QVariant(QMetaType(QMetaType::QDateTime)) : fim},
-                             {QStringLiteral("pidlogcoleta"), idlogcoleta}},
-                            erro, &linhas);
+    const bool ok =
+        executa(QStringLiteral("update tblogcoleta set sucesso = :psucesso, datahorafim = :pfim "
+                               "where idlogcoleta = :pidlogcoleta"),
+                {{QStringLiteral("psucesso"), sucesso.left(1)},
+                 {QStringLiteral("pfim"), fim.isNull() ? QVariant(QMetaType(QMetaType::QDateTime)) : fim},
+                 {QStringLiteral("pidlogcoleta"), idlogcoleta}},
+                erro, &linhas);
     if (ok && linhas == 0) {
         if (erro) {
             *erro = ErroBanco();
@@ -527,7 +579,8 @@ int TdmDados::insereBackupAFD(const QDateTime &datahora, int idpermisso, const Q
 
 // ---- one-off statements ----
 
-bool TdmDados::executa(const QString &sql, const QVariantHash &parametros, ErroBanco *erro, int *linhasAfetadas)
+bool TdmDados::executa(const QString &sql, const QVariantHash &parametros, ErroBanco *erro,
+                       int *linhasAfetadas)
 {
     QSqlDatabase db = ConexaoBD();
     QSqlQuery q(db);

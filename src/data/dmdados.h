@@ -71,8 +71,8 @@ public:
     Dataset *tbEmpresa;
     Dataset *qyListaEmpresas;
     Dataset *tbColabREP;
-    Dataset *TbLogColeta;   // opened on a key: "... where idlogcoleta = :pidlogcoleta"
-    Dataset *TbBackupAFD;   // opened on a key: "... where IdBackupAFD = :pidbackupafd"
+    Dataset *TbLogColeta; // opened on a key: "... where idlogcoleta = :pidlogcoleta"
+    Dataset *TbBackupAFD; // opened on a key: "... where IdBackupAFD = :pidbackupafd"
     Dataset *TbImportaColab;
     Dataset *tbMemoriaREP;
     Dataset *tbDigital;

@@ -20,35 +20,47 @@ namespace {
 
 // The tables the module's datasets open, in the layout the program creates.
 const char *const kTabelas[] = {
-    "create table tbcoletor (idcoletor integer not null auto_increment primary key, descricao char(50), senha "
-    "char(4), ultimacoleta datetime, dadosultimacoleta char(30), cpfcnpj varchar(14), codigocoletor varchar(20), "
-    "idempresa integer, portaserial integer, modelocoletor varchar(10), tipocomunicacao varchar(1), ip varchar(20), "
+    "create table tbcoletor (idcoletor integer not null auto_increment primary key, descricao char(50), "
+    "senha "
+    "char(4), ultimacoleta datetime, dadosultimacoleta char(30), cpfcnpj varchar(14), codigocoletor "
+    "varchar(20), "
+    "idempresa integer, portaserial integer, modelocoletor varchar(10), tipocomunicacao varchar(1), ip "
+    "varchar(20), "
     "url varchar(200), portaip integer, urldinamica varchar(1))",
     "create table tbdepto (iddepto integer not null auto_increment primary key, nomedepto varchar(50), "
     "codigoexporta varchar(20))",
     "create table tbusuario (login varchar(20) not null primary key, senha varchar(41) not null, nomeusuario "
     "varchar(45) not null)",
-    "create table tbmemoriarep (idrep varchar(17) not null, mrp varchar(8) not null, conteudo text, dthcoleta "
+    "create table tbmemoriarep (idrep varchar(17) not null, mrp varchar(8) not null, conteudo text, "
+    "dthcoleta "
     "datetime not null, afdconvertido char(1), primary key (idrep, mrp))",
     "create table tblogsistema (idevento integer not null auto_increment primary key, datahora datetime, "
     "idpermisso integer, formulario varchar(100), mensagem varchar(256))",
     "create table tbpermisso (IDPERMISSO integer not null auto_increment primary key, login char(20), senha "
-    "char(20), usuario char(50), m1 char(1), m2 char(1), m3 char(1), m4 char(1), m5 char(1), m6 char(1), m7 char(1))",
-    "create table tblogcoleta (idlogcoleta integer not null auto_increment primary key, datahorainicio datetime, "
+    "char(20), usuario char(50), m1 char(1), m2 char(1), m3 char(1), m4 char(1), m5 char(1), m6 char(1), m7 "
+    "char(1))",
+    "create table tblogcoleta (idlogcoleta integer not null auto_increment primary key, datahorainicio "
+    "datetime, "
     "datahorafim datetime, idcoletor integer, sucesso enum('S','N'), filtro datetime)",
-    "create table tbbackupafd (IdBackupAFD integer not null auto_increment primary key, datahora datetime not null, "
+    "create table tbbackupafd (IdBackupAFD integer not null auto_increment primary key, datahora datetime "
+    "not null, "
     "IdPermisso integer not null, idrep varchar(20), Arquivo longblob not null)",
     "create table tbimportacolab (PosNome integer, PosMatricula integer, PosPIS integer, PosIButton integer, "
     "QtdNome integer, QtdMatricula integer, QtdPIS integer, QtdIbutton integer)",
-    "create table tbcolabrep (pis varchar(12) not null, codigocoletor varchar(20) not null default ' ', primary key "
+    "create table tbcolabrep (pis varchar(12) not null, codigocoletor varchar(20) not null default ' ', "
+    "primary key "
     "(pis, codigocoletor))",
-    "create table tbempresa (idempresa integer not null auto_increment primary key, razaosocial varchar(150), "
-    "tipopessoafj enum('F','J'), cpfcnpj varchar(14), cei varchar(12), localtrabalho varchar(100), codigoempresa "
+    "create table tbempresa (idempresa integer not null auto_increment primary key, razaosocial "
+    "varchar(150), "
+    "tipopessoafj enum('F','J'), cpfcnpj varchar(14), cei varchar(12), localtrabalho varchar(100), "
+    "codigoempresa "
     "varchar(20)) engine=InnoDB default charset=latin1",
-    "create table tbcolaborador (idcolaborador integer not null auto_increment primary key, matricula char(20), "
+    "create table tbcolaborador (idcolaborador integer not null auto_increment primary key, matricula "
+    "char(20), "
     "codigo char(6), nome char(50), pis varchar(12), idempresa integer, iddepto integer, demitido char(1), "
     "proximidade varchar(8), ibutton12 varchar(12))",
-    "create table tbdigital (idcolaborador integer not null, dedo integer not null, digital text, primary key "
+    "create table tbdigital (idcolaborador integer not null, dedo integer not null, digital text, primary "
+    "key "
     "(idcolaborador, dedo))",
 };
 
@@ -140,9 +152,9 @@ void TesteDmDados::init()
     m_gravada.respostas.clear();
     m_escopo = std::make_unique<InteracaoNoEscopo>(&m_gravada);
     QSqlDatabase db = m_banco->conexao(false);
-    for (const char *t : {"tbcoletor", "tbdepto", "tbusuario", "tbmemoriarep", "tblogsistema", "tbpermisso",
-                          "tblogcoleta", "tbbackupafd", "tbimportacolab", "tbcolabrep", "tbempresa", "tbcolaborador",
-                          "tbdigital"})
+    for (const char *t :
+         {"tbcoletor", "tbdepto", "tbusuario", "tbmemoriarep", "tblogsistema", "tbpermisso", "tblogcoleta",
+          "tbbackupafd", "tbimportacolab", "tbcolabrep", "tbempresa", "tbcolaborador", "tbdigital"})
         executa(db, QStringLiteral("truncate table %1").arg(QLatin1String(t)));
     configuraBanco(m_banco->nome());
     m_dm = std::make_unique<TdmDados>();
@@ -246,7 +258,8 @@ void TesteDmDados::ultimoCodigo()
 {
     QCOMPARE(m_dm->UltimoCodigo(QStringLiteral("idempresa"), QStringLiteral("tbempresa")), 0);
     QSqlDatabase db = m_banco->conexao(false);
-    executa(db, QStringLiteral("insert into tbempresa (idempresa, razaosocial) values (7, 'a'), (41, 'b'), (3, 'c')"));
+    executa(db, QStringLiteral(
+                    "insert into tbempresa (idempresa, razaosocial) values (7, 'a'), (41, 'b'), (3, 'c')"));
     QCOMPARE(m_dm->UltimoCodigo(QStringLiteral("idempresa"), QStringLiteral("tbempresa")), 41);
     // Table names are written in lower case, as created.
     QCOMPARE(m_dm->UltimoCodigo(QStringLiteral("IdBackupAFD"), QStringLiteral("TbBackupAFD")), 0);
@@ -318,17 +331,26 @@ void TesteDmDados::camposObrigatorios_data()
     QTest::addColumn<QStringList>("preenche"); // field=value
     QTest::addColumn<QString>("mensagem");
     QTest::addColumn<QString>("tabela");
-    QTest::newRow("depto sem nome") << "tbDepto" << "piddepto" << QStringList{"codigoexporta=X1"}
-                                    << "O campo 'nomedepto' precisa ser preenchido!" << "tbdepto";
-    QTest::newRow("coletor: primeiro campo vazio na ordem") << "tbColetor" << "pidcoletor" << QStringList{}
-                                                            << "O campo 'descricao' precisa ser preenchido!"
-                                                            << "tbcoletor";
-    QTest::newRow("coletor sem codigo") << "tbColetor" << "pidcoletor" << QStringList{"descricao=Recepção"}
-                                        << "O campo 'codigocoletor' precisa ser preenchido!" << "tbcoletor";
-    QTest::newRow("usuario: rotulo Login") << "tbUsuario" << "plogin" << QStringList{"nomeusuario=Ana"}
-                                           << "O campo 'Login' precisa ser preenchido!" << "tbusuario";
-    QTest::newRow("usuario: rotulo do nome") << "tbUsuario" << "plogin" << QStringList{"login=ana", "nomeusuario="}
-                                             << "O campo 'Nome do usuário' precisa ser preenchido!" << "tbusuario";
+    QTest::newRow("depto sem nome") << "tbDepto"
+                                    << "piddepto" << QStringList{"codigoexporta=X1"}
+                                    << "O campo 'nomedepto' precisa ser preenchido!"
+                                    << "tbdepto";
+    QTest::newRow("coletor: primeiro campo vazio na ordem")
+        << "tbColetor"
+        << "pidcoletor" << QStringList{} << "O campo 'descricao' precisa ser preenchido!"
+        << "tbcoletor";
+    QTest::newRow("coletor sem codigo") << "tbColetor"
+                                        << "pidcoletor" << QStringList{"descricao=Recepção"}
+                                        << "O campo 'codigocoletor' precisa ser preenchido!"
+                                        << "tbcoletor";
+    QTest::newRow("usuario: rotulo Login")
+        << "tbUsuario"
+        << "plogin" << QStringList{"nomeusuario=Ana"} << "O campo 'Login' precisa ser preenchido!"
+        << "tbusuario";
+    QTest::newRow("usuario: rotulo do nome") << "tbUsuario"
+                                             << "plogin" << QStringList{"login=ana", "nomeusuario="}
+                                             << "O campo 'Nome do usuário' precisa ser preenchido!"
+                                             << "tbusuario";
 }
 
 void TesteDmDados::camposObrigatorios()
@@ -459,7 +481,8 @@ void TesteDmDados::chaveAntigaNulaCombina()
 void TesteDmDados::chaveCompostaEAlteracaoDaChave()
 {
     QSqlDatabase db = m_banco->conexao(false);
-    executa(db, QStringLiteral("insert into tbcolabrep values ('012345678901', 'REPA'), ('012345678901', 'REPB')"));
+    executa(db, QStringLiteral(
+                    "insert into tbcolabrep values ('012345678901', 'REPA'), ('012345678901', 'REPB')"));
     Dataset *ds = m_dm->tbColabREP;
     QVERIFY(ds->abre({{QStringLiteral("ppis"), QStringLiteral("012345678901")},
                       {QStringLiteral("pcodigocoletor"), QStringLiteral("REPA")}}));
@@ -479,7 +502,8 @@ void TesteDmDados::chaveCompostaEAlteracaoDaChave()
     QVERIFY(m_dm->tbUsuario->edita());
     m_dm->tbUsuario->defineValor(QStringLiteral("login"), QStringLiteral("ana.souza"));
     QVERIFY2(m_dm->tbUsuario->grava(), qPrintable(m_dm->tbUsuario->erro()));
-    QCOMPARE(valor(db, QStringLiteral("select login from tbusuario")).toString(), QStringLiteral("ana.souza"));
+    QCOMPARE(valor(db, QStringLiteral("select login from tbusuario")).toString(),
+             QStringLiteral("ana.souza"));
     // A duplicate key is a database error: still inserting, message kept.
     QVERIFY(m_dm->tbUsuario->insere());
     m_dm->tbUsuario->defineValor(QStringLiteral("login"), QStringLiteral("ana.souza"));
@@ -530,7 +554,8 @@ void TesteDmDados::exclusaoDoColetorLevaAMemoria()
 void TesteDmDados::exclusaoDoColetorFalhaParaTudo()
 {
     QSqlDatabase db = m_banco->conexao(false);
-    executa(db, QStringLiteral("insert into tbcoletor (idcoletor, descricao, codigocoletor) values (1, 'A', 'R1')"));
+    executa(db, QStringLiteral(
+                    "insert into tbcoletor (idcoletor, descricao, codigocoletor) values (1, 'A', 'R1')"));
     Dataset *ds = m_dm->tbColetor;
     QVERIFY(ds->abre({{QStringLiteral("pidcoletor"), 1}}));
     executa(db, QStringLiteral("rename table tbmemoriarep to tbmemoriarep_fora"));
@@ -546,21 +571,25 @@ void TesteDmDados::exclusaoDoColetorFalhaParaTudo()
 void TesteDmDados::registraLogSistema()
 {
     QSqlDatabase db = m_banco->conexao(false);
-    QVERIFY(m_dm->RegistraLogSistema(QStringLiteral("Cadastro de Empresas"), QStringLiteral("Abertura do formulário")));
+    QVERIFY(m_dm->RegistraLogSistema(QStringLiteral("Cadastro de Empresas"),
+                                     QStringLiteral("Abertura do formulário")));
     QSqlQuery q(db);
-    QVERIFY(q.exec(QStringLiteral("select idpermisso, formulario, mensagem, datahora from tblogsistema")) && q.next());
+    QVERIFY(q.exec(QStringLiteral("select idpermisso, formulario, mensagem, datahora from tblogsistema")) &&
+            q.next());
     QCOMPARE(q.value(0).toInt(), 0);
     QCOMPARE(q.value(1).toString(), QStringLiteral("Cadastro de Empresas"));
     QCOMPARE(q.value(2).toString(), QStringLiteral("Abertura do formulário"));
     QVERIFY(qAbs(q.value(3).toDateTime().secsTo(QDateTime::currentDateTime())) < 3600);
 
-    executa(db, QStringLiteral("insert into tbpermisso (IDPERMISSO, login, senha, usuario) values (1, 'OUTRO', 'x', "
-                               "'x'), (17, 'ADMINISTRADOR', 'BRAVELUX', 'ADMINISTRADOR')"));
+    executa(db, QStringLiteral(
+                    "insert into tbpermisso (IDPERMISSO, login, senha, usuario) values (1, 'OUTRO', 'x', "
+                    "'x'), (17, 'ADMINISTRADOR', 'BRAVELUX', 'ADMINISTRADOR')"));
     m_dm->defineLoginAtual(QStringLiteral("ADMINISTRADOR"));
     const QString longa = QString(300, QLatin1Char('m'));
     QVERIFY(m_dm->RegistraLogSistema(QStringLiteral("Usuários"), longa));
     QCOMPARE(conta(QStringLiteral("select idpermisso from tblogsistema where formulario = 'Usuários'")), 17);
-    QCOMPARE(conta(QStringLiteral("select length(mensagem) from tblogsistema where formulario = 'Usuários'")), 256);
+    QCOMPARE(conta(QStringLiteral("select length(mensagem) from tblogsistema where formulario = 'Usuários'")),
+             256);
     // A login that tbpermisso does not know logs as 0.
     m_dm->defineLoginAtual(QStringLiteral("novo.usuario"));
     QVERIFY(m_dm->RegistraLogSistema(QStringLiteral("F"), QStringLiteral("O'quote \\ x")));
@@ -589,10 +618,13 @@ void TesteDmDados::logColetaEBackupSemCarregarTabela()
     const int a = m_dm->insereLogColeta(inicio, 5, QStringLiteral("N"), QVariant(), QVariant(), &e);
     QVERIFY2(a > 0, qPrintable(e.texto()));
     // Another workstation appends meanwhile: our key is still ours.
-    executa(db, QStringLiteral("insert into tblogcoleta (datahorainicio, idcoletor, sucesso) values (now(), 6, 'N')"));
-    QVERIFY(m_dm->atualizaLogColeta(a, QStringLiteral("S"), QDateTime(QDate(2026, 1, 2), QTime(8, 5, 0)), &e));
-    QCOMPARE(valor(db, QStringLiteral("select sucesso from tblogcoleta where idlogcoleta = %1").arg(a)).toString(),
-             QStringLiteral("S"));
+    executa(db, QStringLiteral(
+                    "insert into tblogcoleta (datahorainicio, idcoletor, sucesso) values (now(), 6, 'N')"));
+    QVERIFY(
+        m_dm->atualizaLogColeta(a, QStringLiteral("S"), QDateTime(QDate(2026, 1, 2), QTime(8, 5, 0)), &e));
+    QCOMPARE(
+        valor(db, QStringLiteral("select sucesso from tblogcoleta where idlogcoleta = %1").arg(a)).toString(),
+        QStringLiteral("S"));
     QCOMPARE(conta(QStringLiteral("select idcoletor from tblogcoleta where idlogcoleta = %1").arg(a)), 5);
     QCOMPARE(valor(db, QStringLiteral("select sucesso from tblogcoleta where idcoletor = 6")).toString(),
              QStringLiteral("N"));
@@ -601,9 +633,11 @@ void TesteDmDados::logColetaEBackupSemCarregarTabela()
 
     QByteArray arquivo("0000000011...\r\n");
     arquivo.append('\0').append("\xE7\xE3o\\'\"", 6); // any byte, stored verbatim
-    const int b = m_dm->insereBackupAFD(QDateTime::currentDateTime(), 0, arquivo, QStringLiteral("00004000010000001"), &e);
+    const int b = m_dm->insereBackupAFD(QDateTime::currentDateTime(), 0, arquivo,
+                                        QStringLiteral("00004000010000001"), &e);
     QVERIFY2(b > 0, qPrintable(e.texto()));
-    executa(db, QStringLiteral("insert into tbbackupafd (datahora, IdPermisso, Arquivo) values (now(), 0, 'x')"));
+    executa(db,
+            QStringLiteral("insert into tbbackupafd (datahora, IdPermisso, Arquivo) values (now(), 0, 'x')"));
     const int c = m_dm->insereBackupAFD(QDateTime::currentDateTime(), 0, "segundo", QStringLiteral("R2"), &e);
     QCOMPARE(c, b + 2);
     QVERIFY(m_dm->TbBackupAFD->abre({{QStringLiteral("pidbackupafd"), b}}));
@@ -620,7 +654,8 @@ void TesteDmDados::usuarioESenha()
     QCOMPARE(hash.size(), 40);
     QSqlDatabase db = m_banco->conexao(false);
     QCOMPARE(hash, valor(db, QStringLiteral("select SHA1('BRAVELUX')")).toString());
-    executa(db, QStringLiteral("insert into tbusuario values ('ADMINISTRADOR', SHA1('BRAVELUX'), 'ADMINISTRADOR')"));
+    executa(db, QStringLiteral(
+                    "insert into tbusuario values ('ADMINISTRADOR', SHA1('BRAVELUX'), 'ADMINISTRADOR')"));
     QVERIFY(m_dm->VerificaUsuario(QStringLiteral("ADMINISTRADOR"), QStringLiteral("BRAVELUX")));
     ErroBanco e;
     QVERIFY(!m_dm->VerificaUsuario(QStringLiteral("ADMINISTRADOR"), QStringLiteral("bravelux"), &e));
@@ -631,14 +666,18 @@ void TesteDmDados::usuarioESenha()
 void TesteDmDados::consultasDeLocalizacao()
 {
     QSqlDatabase db = m_banco->conexao(false);
-    executa(db, QStringLiteral("insert into tbcolaborador (idcolaborador, matricula, codigo, nome, pis, demitido) values "
-                               "(1, 'M1', '000123', 'Ana', '012345678901', 'N'),"
-                               "(2, 'M2', '000123', 'Bia', '012345678902', 'N'),"
-                               "(3, 'M3', '000123', 'Cid', '012345678903', 'S')"));
+    executa(db,
+            QStringLiteral(
+                "insert into tbcolaborador (idcolaborador, matricula, codigo, nome, pis, demitido) values "
+                "(1, 'M1', '000123', 'Ana', '012345678901', 'N'),"
+                "(2, 'M2', '000123', 'Bia', '012345678902', 'N'),"
+                "(3, 'M3', '000123', 'Cid', '012345678903', 'S')"));
     executa(db, QStringLiteral("insert into tbdigital values (1, 2, 'T2'), (1, 0, 'T0'), (2, 1, 'T1')"));
-    executa(db, QStringLiteral("insert into tbempresa (razaosocial, cpfcnpj) values ('E', '11222333000181')"));
+    executa(db,
+            QStringLiteral("insert into tbempresa (razaosocial, cpfcnpj) values ('E', '11222333000181')"));
     Dataset *q = m_dm->qyLocalizaColaboradorCodigo;
-    QVERIFY(q->abre({{QStringLiteral("pcodigo"), QStringLiteral("000123")}, {QStringLiteral("ppis"), QStringLiteral("012345678901")}}));
+    QVERIFY(q->abre({{QStringLiteral("pcodigo"), QStringLiteral("000123")},
+                     {QStringLiteral("ppis"), QStringLiteral("012345678901")}}));
     QCOMPARE(q->registros(), 1);
     QCOMPARE(q->inteiro(QStringLiteral("idcolaborador")), 2);
     QVERIFY(m_dm->qyDigitais->abre({{QStringLiteral("pidcolaborador"), 1}}));
@@ -648,14 +687,16 @@ void TesteDmDados::consultasDeLocalizacao()
     QCOMPARE(m_dm->qyDigitais->texto(QStringLiteral("digital")), QStringLiteral("T2"));
     QVERIFY(!m_dm->qyDigitais->proximo());
     QVERIFY(m_dm->qyDigitais->fim());
-    QVERIFY(m_dm->qyLocalizaDigitais->abre({{QStringLiteral("pidcolaborador"), 2}, {QStringLiteral("pdigital"), QStringLiteral("T1")}}));
+    QVERIFY(m_dm->qyLocalizaDigitais->abre(
+        {{QStringLiteral("pidcolaborador"), 2}, {QStringLiteral("pdigital"), QStringLiteral("T1")}}));
     QCOMPARE(m_dm->qyLocalizaDigitais->inteiro(QStringLiteral("dedo")), 1);
     // The module's own statements lost the SQL Server hint at creation.
     QCOMPARE(m_dm->qyListaEmpresas->sql().contains(QStringLiteral("nolock"), Qt::CaseInsensitive), false);
     QVERIFY2(m_dm->qyListaEmpresas->abre(), qPrintable(m_dm->qyListaEmpresas->erro()));
     QCOMPARE(m_dm->qyListaEmpresas->texto(QStringLiteral("cpfcnpj")), QStringLiteral("11222333000181"));
     // A one-off statement through qySQL: fields come from the result.
-    m_dm->qySQL->defineSql(QStringLiteral("select nome, pis from tbcolaborador where demitido = :pd order by nome"));
+    m_dm->qySQL->defineSql(
+        QStringLiteral("select nome, pis from tbcolaborador where demitido = :pd order by nome"));
     QVERIFY(m_dm->qySQL->abre({{QStringLiteral("pd"), QStringLiteral("N")}}));
     QCOMPARE(m_dm->qySQL->nomesCampos(), (QStringList{"nome", "pis"}));
     QCOMPARE(m_dm->qySQL->registros(), 2);
@@ -683,11 +724,13 @@ void TesteDmDados::procedimentosComParametros()
                                "lpad(char_length(Pconteudo), 8, '0'), Pconteudo, now()); end"));
     ErroBanco e;
     QVERIFY2(m_dm->executa(QStringLiteral("call spteste(:pidrep, :pconteudo)"),
-                           {{QStringLiteral("pidrep"), QStringLiteral("R1")}, {QStringLiteral("pconteudo"), QStringLiteral("a'b")}},
+                           {{QStringLiteral("pidrep"), QStringLiteral("R1")},
+                            {QStringLiteral("pconteudo"), QStringLiteral("a'b")}},
                            &e),
              qPrintable(e.texto()));
     QVERIFY2(m_dm->executa(QStringLiteral("call spteste(:pidrep, :pconteudo)"),
-                           {{QStringLiteral("pidrep"), QStringLiteral("R1")}, {QStringLiteral("pconteudo"), QStringLiteral("\\x\r\n")}},
+                           {{QStringLiteral("pidrep"), QStringLiteral("R1")},
+                            {QStringLiteral("pconteudo"), QStringLiteral("\\x\r\n")}},
                            &e),
              qPrintable(e.texto()));
     QVERIFY(m_dm->tbMemoriaREP->abre({{QStringLiteral("pidrep"), QStringLiteral("R1")}}));
@@ -710,11 +753,13 @@ void TesteDmDados::sessaoDerrubadaPeloServidor()
     const qlonglong sessao = m_dm->valor(QStringLiteral("select connection_id()")).toLongLong();
     QVERIFY(sessao > 0);
     executa(db, QStringLiteral("kill %1").arg(sessao));
-    QVERIFY2(m_dm->tbDepto->abre({{QStringLiteral("piddepto"), conta(QStringLiteral("select iddepto from tbdepto"))}}),
+    QVERIFY2(m_dm->tbDepto->abre(
+                 {{QStringLiteral("piddepto"), conta(QStringLiteral("select iddepto from tbdepto"))}}),
              qPrintable(m_dm->tbDepto->erro()));
     QCOMPARE(m_dm->tbDepto->texto(QStringLiteral("nomedepto")), QStringLiteral("Vendas"));
     QVERIFY(m_dm->valor(QStringLiteral("select connection_id()")).toLongLong() != sessao);
-    executa(db, QStringLiteral("kill %1").arg(m_dm->valor(QStringLiteral("select connection_id()")).toLongLong()));
+    executa(db, QStringLiteral("kill %1").arg(
+                    m_dm->valor(QStringLiteral("select connection_id()")).toLongLong()));
     QCOMPARE(m_dm->UltimoCodigo(QStringLiteral("iddepto"), QStringLiteral("tbdepto")),
              conta(QStringLiteral("select iddepto from tbdepto")));
     QVERIFY(m_dm->RegistraLogSistema(QStringLiteral("F"), QStringLiteral("depois da queda")));
