@@ -9,7 +9,10 @@
 
 namespace kelvo::cli {
 
-bool ehComandoColeta(const QString &comando) { return comando == QLatin1String("collect"); }
+bool ehComandoColeta(const QString &comando)
+{
+    return comando == QLatin1String("collect");
+}
 
 QString usoColeta()
 {
@@ -122,8 +125,9 @@ int executaColeta(const OpcoesColeta &o, QTextStream &saida, QTextStream &erros,
     }
     if (!fluxo.carregaColetor(id))
         return 1;
-    const QString arquivo =
-        o.arquivo.trimmed().isEmpty() ? nomeArquivoAFDPadrao(fluxo.coletor().codigocoletor) : o.arquivo.trimmed();
+    const QString arquivo = o.arquivo.trimmed().isEmpty()
+                                ? nomeArquivoAFDPadrao(fluxo.coletor().codigocoletor)
+                                : o.arquivo.trimmed();
     QEventLoop laco;
     QObject::connect(&fluxo, &FluxoColetaAFD::concluida, &laco, &QEventLoop::quit, Qt::QueuedConnection);
     if (!fluxo.inicia(arquivo, o.filtro, o.de, o.ate)) {
@@ -141,7 +145,8 @@ int executaColeta(const OpcoesColeta &o, QTextStream &saida, QTextStream &erros,
     return 0;
 }
 
-int comandoColeta(const QStringList &argumentos, const OpcoesBanco &banco, QTextStream &saida, QTextStream &erros)
+int comandoColeta(const QStringList &argumentos, const OpcoesBanco &banco, QTextStream &saida,
+                  QTextStream &erros)
 {
     OpcoesColeta o;
     QString e;

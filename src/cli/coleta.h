@@ -34,9 +34,11 @@ QString usoColeta();
 
 // Runs the flow on the data module already connected (dmDados()); runs its own
 // event loop until the collection has ended.
-int executaColeta(const OpcoesColeta &opcoes, QTextStream &saida, QTextStream &erros, FabricaMotor fabrica = {});
+int executaColeta(const OpcoesColeta &opcoes, QTextStream &saida, QTextStream &erros,
+                  FabricaMotor fabrica = {});
 
 // The whole command: settings, main connection, then executaColeta.
-int comandoColeta(const QStringList &argumentos, const OpcoesBanco &banco, QTextStream &saida, QTextStream &erros);
+int comandoColeta(const QStringList &argumentos, const OpcoesBanco &banco, QTextStream &saida,
+                  QTextStream &erros);
 
 } // namespace kelvo::cli

@@ -26,7 +26,8 @@ MotorREP *criaMotorPorModelo(const QString &modelo, QObject *parent)
 
 QString pastaAFD()
 {
-    QString pasta = ArquivoConfig().leTexto(QStringLiteral("CONFIG"), QStringLiteral("AFDFOLDER"), PastaPrograma());
+    QString pasta =
+        ArquivoConfig().leTexto(QStringLiteral("CONFIG"), QStringLiteral("AFDFOLDER"), PastaPrograma());
     if (pasta.trimmed().isEmpty())
         pasta = PastaPrograma();
     pasta.replace(QLatin1Char('\\'), QLatin1Char('/'));
@@ -62,14 +63,14 @@ QString transfereParaTbAfd(const QString &codigocoletor, const QString &cache)
     TdmDados &dm = dmDados();
     const bool sqlServer = dm.sqlServer();
     ErroBanco erro;
-    const QString mrp =
-        sqlServer ? QStringLiteral("exec spTransferemrpafd :pidrep") : QStringLiteral("call spTransferemrpafd(:pidrep)");
+    const QString mrp = sqlServer ? QStringLiteral("exec spTransferemrpafd :pidrep")
+                                  : QStringLiteral("call spTransferemrpafd(:pidrep)");
     if (!dm.executa(mrp, {{QStringLiteral("pidrep"), codigocoletor}}, &erro))
         return erro.texto();
     const QString cacheSql = sqlServer ? QStringLiteral("exec spTransfereCacheAfd :pidrep, :pconteudo")
                                        : QStringLiteral("call spTransfereCacheAfd(:pidrep, :pconteudo)");
-    if (!dm.executa(cacheSql, {{QStringLiteral("pidrep"), codigocoletor}, {QStringLiteral("pconteudo"), cache}},
-                    &erro))
+    if (!dm.executa(cacheSql,
+                    {{QStringLiteral("pidrep"), codigocoletor}, {QStringLiteral("pconteudo"), cache}}, &erro))
         return erro.texto();
     return QString();
 }
@@ -142,7 +143,8 @@ bool FluxoColetaAFD::inicia(const QString &arquivo, bool filtro, const QDate &in
     m_etapa = Etapa::Status;
     if (m_resultado.idlogcoleta == 0) {
         QTimer::singleShot(0, this, [this, e] {
-            falha(QStringLiteral("Não foi possível registrar a coleta no banco de dados. Mensagem: ") + e.texto(),
+            falha(QStringLiteral("Não foi possível registrar a coleta no banco de dados. Mensagem: ") +
+                      e.texto(),
                   true);
         });
         return true;
@@ -151,11 +153,12 @@ bool FluxoColetaAFD::inicia(const QString &arquivo, bool filtro, const QDate &in
     m_motor = m_fabrica(m_coletor.modelocoletor, this);
     if (!m_motor) {
         // Neither generation: say so rather than "no answer from the terminal".
-        RetornoComunicacao = montaRetorno(RetEquipamentoNaoIdentificado, mensagemDoCodigo(RetEquipamentoNaoIdentificado));
+        RetornoComunicacao =
+            montaRetorno(RetEquipamentoNaoIdentificado, mensagemDoCodigo(RetEquipamentoNaoIdentificado));
         m_resultado.retorno = RetornoComunicacao;
         QTimer::singleShot(0, this, [this] {
-            falha(MensagemRetorno(m_resultado.retorno) + QStringLiteral(" (modelo \"") + m_coletor.modelocoletor +
-                  QStringLiteral("\")"));
+            falha(MensagemRetorno(m_resultado.retorno) + QStringLiteral(" (modelo \"") +
+                  m_coletor.modelocoletor + QStringLiteral("\")"));
         });
         return true;
     }
@@ -164,7 +167,8 @@ bool FluxoColetaAFD::inicia(const QString &arquivo, bool filtro, const QDate &in
     // The serial number the device reports must be this REP's before any page
     // is read: the pages are stored under the one, the lines split under the other.
     if (!m_motor->Status(m_coletor.parametros)) {
-        QTimer::singleShot(0, this, [this] { falha(QStringLiteral("O equipamento está ocupado com outra comunicação.")); });
+        QTimer::singleShot(
+            0, this, [this] { falha(QStringLiteral("O equipamento está ocupado com outra comunicação.")); });
     }
     return true;
 }
@@ -188,15 +192,16 @@ void FluxoColetaAFD::aposStatus()
     const QString numero = r.mid(30, 17);
     if (numero.trimmed() != m_coletor.codigocoletor) {
         m_resultado.situacao = ResultadoColetaAFD::Situacao::Falhou;
-        m_resultado.mensagem = QStringLiteral("O coletor selecionado é diferente do que está ligado.\rCódigo do REP: ") + numero;
+        m_resultado.mensagem =
+            QStringLiteral("O coletor selecionado é diferente do que está ligado.\rCódigo do REP: ") + numero;
         avisa(m_resultado.mensagem);
         conclui();
         return;
     }
     m_etapa = Etapa::Coleta;
     RetornoComunicacao.clear();
-    if (!m_motor->ColetaAFD(m_coletor.parametros, m_arquivo, m_filtro ? QStringLiteral("S") : QStringLiteral("N"),
-                            m_inicio, m_fim)) {
+    if (!m_motor->ColetaAFD(m_coletor.parametros, m_arquivo,
+                            m_filtro ? QStringLiteral("S") : QStringLiteral("N"), m_inicio, m_fim)) {
         falha(QStringLiteral("Este modelo de REP ainda não coleta o AFD."));
     }
 }
@@ -220,14 +225,18 @@ void FluxoColetaAFD::aposColeta()
     // The lines reach tbafd before the log says the collection succeeded.
     const QString erroTransf = transfereParaTbAfd(m_coletor.codigocoletor, coleta.cache);
     if (!erroTransf.isEmpty()) {
-        falha(QStringLiteral("O AFD foi gravado, mas não foi possível transferir as marcações para o banco de dados. "
-                             "Mensagem: ") + erroTransf,
+        falha(QStringLiteral(
+                  "O AFD foi gravado, mas não foi possível transferir as marcações para o banco de dados. "
+                  "Mensagem: ") +
+                  erroTransf,
               true);
         return;
     }
     ErroBanco e;
-    if (!dm.atualizaLogColeta(m_resultado.idlogcoleta, QStringLiteral("S"), QDateTime::currentDateTime(), &e)) {
-        falha(QStringLiteral("Não foi possível registrar o fim da coleta no banco de dados. Mensagem: ") + e.texto(),
+    if (!dm.atualizaLogColeta(m_resultado.idlogcoleta, QStringLiteral("S"), QDateTime::currentDateTime(),
+                              &e)) {
+        falha(QStringLiteral("Não foi possível registrar o fim da coleta no banco de dados. Mensagem: ") +
+                  e.texto(),
               true);
         return;
     }
@@ -247,7 +256,8 @@ void FluxoColetaAFD::aposColeta()
             m_resultado.idbackupafd =
                 dm.insereBackupAFD(QDateTime::currentDateTime(), 0, bytes, m_coletor.codigocoletor, &e);
             if (m_resultado.idbackupafd == 0)
-                informa(QStringLiteral("Não foi possível gerar o arquivo de backup da coleta do AFD. Mensagem: ") +
+                informa(QStringLiteral(
+                            "Não foi possível gerar o arquivo de backup da coleta do AFD. Mensagem: ") +
                         e.texto());
         }
     }
@@ -256,7 +266,8 @@ void FluxoColetaAFD::aposColeta()
         m_resultado.situacao = ResultadoColetaAFD::Situacao::ComRegistros;
         m_resultado.mensagem = QStringLiteral("Coleta realizada com sucesso!");
         informa(m_resultado.mensagem);
-        if (abreArquivo && ArquivoConfig().leBooleano(QStringLiteral("CONFIG"), QStringLiteral("VERAFD"), true))
+        if (abreArquivo &&
+            ArquivoConfig().leBooleano(QStringLiteral("CONFIG"), QStringLiteral("VERAFD"), true))
             abreArquivo(m_arquivo);
         // INTEGRA/NIVEL: the hand-over to the HR import belongs to the HR integration.
     } else {

@@ -56,15 +56,16 @@ struct ColetorAFD
 
 struct ResultadoColetaAFD
 {
-    enum class Situacao {
+    enum class Situacao
+    {
         NaoIniciada,
-        ComRegistros,  // "Coleta realizada com sucesso!"
-        SemRegistros,  // "Coleta foi realizada, porém não existem registros no período informado!"
-        Falhou,        // device, link, serial number, database or file failure
+        ComRegistros, // "Coleta realizada com sucesso!"
+        SemRegistros, // "Coleta foi realizada, porém não existem registros no período informado!"
+        Falhou,       // device, link, serial number, database or file failure
     };
     Situacao situacao = Situacao::NaoIniciada;
-    QString retorno;    // RetornoComunicacao of the collection (or of the status that stopped it)
-    QString mensagem;   // the last message shown to the user
+    QString retorno;  // RetornoComunicacao of the collection (or of the status that stopped it)
+    QString mensagem; // the last message shown to the user
     QString arquivo;
     int idlogcoleta = 0;
     int idbackupafd = 0; // 0 when no copy was kept
@@ -107,7 +108,12 @@ Q_SIGNALS:
     void concluida();
 
 private:
-    enum class Etapa { Parado, Status, Coleta };
+    enum class Etapa
+    {
+        Parado,
+        Status,
+        Coleta
+    };
 
     void aoTerminarMotor();
     void aposStatus();

@@ -119,8 +119,8 @@ TFmReemissaoAFD::TFmReemissaoAFD(QWidget *parent) : QMainWindow(parent)
 
     auto *grupoLista = new QGroupBox(QStringLiteral("AFDs emitidos"), central);
     grid = new QTableWidget(0, 3, grupoLista);
-    grid->setHorizontalHeaderLabels({QStringLiteral("Emissão"), QStringLiteral("Número do REP"),
-                                     QStringLiteral("Descrição")});
+    grid->setHorizontalHeaderLabels(
+        {QStringLiteral("Emissão"), QStringLiteral("Número do REP"), QStringLiteral("Descrição")});
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid->setSelectionMode(QAbstractItemView::SingleSelection);

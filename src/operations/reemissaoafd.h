@@ -30,7 +30,8 @@ class ReemissaoAFD
 public:
     // Kept copies from the start of `inicio` to the end of `fim` (the end date
     // plus one day), in the order they were kept.  False on a database error (*erro).
-    static bool lista(const QDate &inicio, const QDate &fim, QList<CopiaAFD> *copias, QString *erro = nullptr);
+    static bool lista(const QDate &inicio, const QDate &fim, QList<CopiaAFD> *copias,
+                      QString *erro = nullptr);
     // Writes the kept bytes of one copy to `arquivo` (whole file or nothing).
     static bool grava(int idBackupAFD, const QString &arquivo, QString *erro = nullptr);
 };

@@ -71,11 +71,26 @@ TfColetaAFD::TfColetaAFD(QWidget *parent) : QDialog(parent)
     l->addLayout(lb);
 }
 
-void TfColetaAFD::defineArquivo(const QString &arquivo) { edArquivo->setText(arquivo); }
-QString TfColetaAFD::arquivo() const { return edArquivo->text().trimmed(); }
-bool TfColetaAFD::filtro() const { return cbFiltrar->isChecked(); }
-QDate TfColetaAFD::inicio() const { return edDe->date(); }
-QDate TfColetaAFD::fim() const { return edA->date(); }
+void TfColetaAFD::defineArquivo(const QString &arquivo)
+{
+    edArquivo->setText(arquivo);
+}
+QString TfColetaAFD::arquivo() const
+{
+    return edArquivo->text().trimmed();
+}
+bool TfColetaAFD::filtro() const
+{
+    return cbFiltrar->isChecked();
+}
+QDate TfColetaAFD::inicio() const
+{
+    return edDe->date();
+}
+QDate TfColetaAFD::fim() const
+{
+    return edA->date();
+}
 
 void TfColetaAFD::coletar()
 {
@@ -87,7 +102,8 @@ void TfColetaAFD::coletar()
         informa(QStringLiteral("Defina o nome do arquivo"));
         return;
     }
-    if (QFileInfo::exists(arquivo()) && !pergunta(QStringLiteral("Arquivo AFD já existe. Deseja substituir?")))
+    if (QFileInfo::exists(arquivo()) &&
+        !pergunta(QStringLiteral("Arquivo AFD já existe. Deseja substituir?")))
         return;
     accept();
 }
@@ -101,10 +117,10 @@ QString TfColetaAFD::comExtensao(const QString &nome)
 
 void TfColetaAFD::procurar()
 {
-    const QString nome = QFileDialog::getSaveFileName(
-        this, QStringLiteral("Salvar AFD como..."), edArquivo->text(),
-        QStringLiteral("Arquivos Texto (*.TXT *.txt);;Todos os arquivos (*.*)"), nullptr,
-        QFileDialog::DontConfirmOverwrite);
+    const QString nome =
+        QFileDialog::getSaveFileName(this, QStringLiteral("Salvar AFD como..."), edArquivo->text(),
+                                     QStringLiteral("Arquivos Texto (*.TXT *.txt);;Todos os arquivos (*.*)"),
+                                     nullptr, QFileDialog::DontConfirmOverwrite);
     if (!nome.isEmpty())
         edArquivo->setText(comExtensao(nome));
 }
@@ -169,7 +185,9 @@ ResultadoColetaAFD coletarAFD(QWidget *parent, int idcoletor, FabricaMotor fabri
     dialogo.defineArquivo(nomeArquivoAFDPadrao(fluxo.coletor().codigocoletor));
     if (dialogo.exec() != QDialog::Accepted)
         return fluxo.resultado();
-    fluxo.abreArquivo = [](const QString &arquivo) { QDesktopServices::openUrl(QUrl::fromLocalFile(arquivo)); };
+    fluxo.abreArquivo = [](const QString &arquivo) {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(arquivo));
+    };
     TfAndamentoColeta andamento(fluxo, parent);
     if (!fluxo.inicia(dialogo.arquivo(), dialogo.filtro(), dialogo.inicio(), dialogo.fim()))
         return fluxo.resultado();

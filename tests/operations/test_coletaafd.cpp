@@ -44,10 +44,14 @@ namespace {
 
 const QString kSerie = QStringLiteral("00004000010000123");
 
-QString nsr(int n) { return QStringLiteral("%1").arg(n, 9, 10, QLatin1Char('0')); }
+QString nsr(int n)
+{
+    return QStringLiteral("%1").arg(n, 9, 10, QLatin1Char('0'));
+}
 QString reg3(int n, const QString &data, const QString &hora = QStringLiteral("0800"))
 {
-    return nsr(n) + QStringLiteral("3") + data + hora + QStringLiteral("012345678901") + QStringLiteral("\r\n");
+    return nsr(n) + QStringLiteral("3") + data + hora + QStringLiteral("012345678901") +
+           QStringLiteral("\r\n");
 }
 
 // A device's punch memory: full pages below the pointer, the rest in the cache.
@@ -55,8 +59,8 @@ struct Dispositivo
 {
     QString serie = kSerie;
     QString memoria;
-    QString retornoStatus; // when set, the status ends with it
-    QString retornoColeta; // when set, the collection ends with it before any page
+    QString retornoStatus;   // when set, the status ends with it
+    QString retornoColeta;   // when set, the collection ends with it before any page
     bool silencioso = false; // the status never gets an answer: empty result
     int coletas = 0;
 };
@@ -73,17 +77,18 @@ public:
         m_ativo = true;
         RetornoComunicacao.clear();
         QTimer::singleShot(0, this, [this] {
-            RetornoComunicacao = m_d.silencioso ? QString()
-                                 : m_d.retornoStatus.isEmpty()
-                                     ? QStringLiteral("0;10/01/24 08:00:00;000000001;") + m_d.serie + QStringLiteral(";")
-                                     : m_d.retornoStatus;
+            RetornoComunicacao =
+                m_d.silencioso ? QString()
+                : m_d.retornoStatus.isEmpty()
+                    ? QStringLiteral("0;10/01/24 08:00:00;000000001;") + m_d.serie + QStringLiteral(";")
+                    : m_d.retornoStatus;
             termina();
         });
         return true;
     }
 
-    bool ColetaAFD(const TParametrosComunicacao &, const QString &arquivo, const QString &filtro, const QDate &inicio,
-                   const QDate &fim) override
+    bool ColetaAFD(const TParametrosComunicacao &, const QString &arquivo, const QString &filtro,
+                   const QDate &inicio, const QDate &fim) override
     {
         if (m_ativo)
             return false;
@@ -113,8 +118,9 @@ public:
                 b.append(char(soma & 0xFF));
                 a = c.recebePagina(b);
             }
-            RetornoComunicacao =
-                a == ColetaPaginas::Acao::Falha ? c.retorno() : c.concluiCache(m_d.memoria.mid(int(ponteiro)));
+            RetornoComunicacao = a == ColetaPaginas::Acao::Falha
+                                     ? c.retorno()
+                                     : c.concluiCache(m_d.memoria.mid(int(ponteiro)));
             termina();
         });
         return true;
@@ -239,8 +245,8 @@ void TesteColetaAFD::init()
     m_gravada.respostas.clear();
     m_escopo = std::make_unique<InteracaoNoEscopo>(&m_gravada);
     QSqlDatabase db = m_banco->conexao(false);
-    for (const char *t : {"tbmemoriarep", "tbafd", "tblogcoleta", "tbbackupafd", "tbcoletor", "tbempresa",
-                          "tblogsistema"})
+    for (const char *t :
+         {"tbmemoriarep", "tbafd", "tblogcoleta", "tbbackupafd", "tbcoletor", "tbempresa", "tblogsistema"})
         executa(db, QStringLiteral("delete from %1").arg(QLatin1String(t)));
     executa(db, "drop trigger if exists recusa");
     executa(db, "insert into tbempresa (razaosocial, tipopessoafj, cpfcnpj, cei) "
@@ -248,8 +254,9 @@ void TesteColetaAFD::init()
     const int emp = valor(db, "select max(idempresa) from tbempresa").toInt();
     auto rep = [&](const QString &codigo, int idempresa, const QString &modelo) {
         QSqlQuery q(db);
-        q.prepare("insert into tbcoletor (descricao, codigocoletor, idempresa, modelocoletor, tipocomunicacao, "
-                  "portaserial) values (:d, :c, :e, :m, 'S', 7)");
+        q.prepare(
+            "insert into tbcoletor (descricao, codigocoletor, idempresa, modelocoletor, tipocomunicacao, "
+            "portaserial) values (:d, :c, :e, :m, 'S', 7)");
         q.bindValue(":d", "REP " + codigo);
         q.bindValue(":c", codigo);
         q.bindValue(":e", idempresa);
@@ -271,7 +278,10 @@ void TesteColetaAFD::init()
     ArquivoConfig().escreveBooleano("CONFIG", "VERAFD", true);
 }
 
-void TesteColetaAFD::cleanup() { m_escopo.reset(); }
+void TesteColetaAFD::cleanup()
+{
+    m_escopo.reset();
+}
 
 void TesteColetaAFD::cleanupTestCase()
 {
@@ -280,7 +290,8 @@ void TesteColetaAFD::cleanupTestCase()
     m_pasta.reset();
 }
 
-ResultadoColetaAFD TesteColetaAFD::coleta(int idcoletor, const QString &arquivo, bool filtro, QDate de, QDate ate)
+ResultadoColetaAFD TesteColetaAFD::coleta(int idcoletor, const QString &arquivo, bool filtro, QDate de,
+                                          QDate ate)
 {
     FluxoColetaAFD fluxo;
     fluxo.defineFabrica([this](const QString &modelo, QObject *parent) -> MotorREP * {
@@ -367,7 +378,8 @@ void TesteColetaAFD::coletaCompletaEDuasVezes()
     QCOMPARE(linhas("tbbackupafd"), 2);
     QCOMPARE(lido(m_pasta->arquivo("AFD2.txt")).count("\r\n"), 72);
     // And once more with nothing new.
-    QCOMPARE(coleta(m_rep, m_pasta->arquivo("AFD3.txt")).situacao, ResultadoColetaAFD::Situacao::ComRegistros);
+    QCOMPARE(coleta(m_rep, m_pasta->arquivo("AFD3.txt")).situacao,
+             ResultadoColetaAFD::Situacao::ComRegistros);
     QCOMPARE(linhas("tbafd"), 70);
     QCOMPARE(linhas("tbmemoriarep"), 70 * 36 / 512);
 }
@@ -404,7 +416,8 @@ void TesteColetaAFD::numeroDeSerieDiferente()
     const ResultadoColetaAFD r = coleta(m_rep, m_pasta->arquivo("AFD.txt"));
     QCOMPARE(r.situacao, ResultadoColetaAFD::Situacao::Falhou);
     QCOMPARE(m_gravada.ultima(),
-             QStringLiteral("O coletor selecionado é diferente do que está ligado.\rCódigo do REP: 00004000010000777"));
+             QStringLiteral(
+                 "O coletor selecionado é diferente do que está ligado.\rCódigo do REP: 00004000010000777"));
     QCOMPARE(m_gravada.mensagens.last().icone, Icone::Aviso);
     QCOMPARE(m_disp.coletas, 0); // refused before any page is read
     QCOMPARE(linhas("tbmemoriarep"), 0);
@@ -427,12 +440,18 @@ void TesteColetaAFD::falhaDoDispositivo_data()
     QTest::addColumn<QString>("status");
     QTest::addColumn<QString>("coleta");
     QTest::addColumn<QString>("mensagem");
-    QTest::newRow("sem resposta") << true << "" << "" << "Não houve resposta do terminal";
-    QTest::newRow("porta") << false << "1;Não foi possível abrir a porta de comunicação. Mensagem: sem permissão"
-                           << "" << "Não foi possível abrir a porta de comunicação. Mensagem: sem permissão";
-    QTest::newRow("sem empregador") << false << "" << "23;Envie o empregador"
+    QTest::newRow("sem resposta") << true << ""
+                                  << ""
+                                  << "Não houve resposta do terminal";
+    QTest::newRow("porta") << false
+                           << "1;Não foi possível abrir a porta de comunicação. Mensagem: sem permissão"
+                           << ""
+                           << "Não foi possível abrir a porta de comunicação. Mensagem: sem permissão";
+    QTest::newRow("sem empregador") << false << ""
+                                    << "23;Envie o empregador"
                                     << "Envie o empregador antes de coletar";
-    QTest::newRow("memoria reiniciada") << false << "" << "31;A memória do REP não corresponde às páginas"
+    QTest::newRow("memoria reiniciada") << false << ""
+                                        << "31;A memória do REP não corresponde às páginas"
                                         << "A memória do REP não corresponde às páginas";
 }
 
@@ -483,9 +502,10 @@ void TesteColetaAFD::bancoRecusaPaginaEProximaRecupera()
     for (int n = 1; n <= 50; ++n) // three full pages
         m_disp.memoria += reg3(n, "10012024");
     QSqlDatabase db = m_banco->conexao(false);
-    executa(db, "create trigger recusa before insert on tbmemoriarep for each row "
-                "begin if new.mrp = '00000400' then signal sqlstate '45000' set message_text = 'disco cheio'; "
-                "end if; end");
+    executa(db,
+            "create trigger recusa before insert on tbmemoriarep for each row "
+            "begin if new.mrp = '00000400' then signal sqlstate '45000' set message_text = 'disco cheio'; "
+            "end if; end");
     const ResultadoColetaAFD r = coleta(m_rep, m_pasta->arquivo("AFD.txt"));
     QCOMPARE(r.situacao, ResultadoColetaAFD::Situacao::Falhou);
     QVERIFY2(m_gravada.ultima().contains("disco cheio"), qPrintable(m_gravada.ultima()));
@@ -506,11 +526,14 @@ void TesteColetaAFD::mensagemDaFalhaMostraMotivo_data()
 {
     QTest::addColumn<QString>("retorno");
     QTest::addColumn<QString>("mensagem");
-    QTest::newRow("vazio") << "" << "Não houve resposta do terminal";
-    QTest::newRow("tabela") << "23;Envie o empregador" << "Envie o empregador antes de coletar";
+    QTest::newRow("vazio") << ""
+                           << "Não houve resposta do terminal";
+    QTest::newRow("tabela") << "23;Envie o empregador"
+                            << "Envie o empregador antes de coletar";
     QTest::newRow("com motivo") << "8;Não foi possível gravar o arquivo. Mensagem: x"
                                 << "Não foi possível gravar o arquivo. Mensagem: x";
-    QTest::newRow("fora da tabela") << "31;A memória do REP não corresponde" << "A memória do REP não corresponde";
+    QTest::newRow("fora da tabela") << "31;A memória do REP não corresponde"
+                                    << "A memória do REP não corresponde";
 }
 
 void TesteColetaAFD::mensagemDaFalhaMostraMotivo()
@@ -527,9 +550,7 @@ void TesteColetaAFD::reemissao()
     QByteArray bytes("0000000001");
     bytes.append(char(0x80));
     bytes.append("\xE7\xE3\r\n", 4);
-    auto guarda = [&](const QDateTime &quando) {
-        return m_dm->insereBackupAFD(quando, 0, bytes, kSerie);
-    };
+    auto guarda = [&](const QDateTime &quando) { return m_dm->insereBackupAFD(quando, 0, bytes, kSerie); };
     const int ontem = guarda(QDateTime(hoje.addDays(-1), QTime(23, 59, 59)));
     const int cedo = guarda(QDateTime(hoje, QTime(0, 0, 0)));
     const int tarde = guarda(QDateTime(hoje, QTime(23, 59, 59)));
@@ -630,7 +651,9 @@ void TesteColetaAFD::acaoDaJanelaPrincipal()
     for (int n = 1; n <= 20; ++n)
         m_disp.memoria += reg3(n, "10012024");
     ArquivoConfig().escreveBooleano("CONFIG", "VERAFD", false);
-    auto fabrica = [this](const QString &, QObject *parent) -> MotorREP * { return new MotorTeste(m_disp, parent); };
+    auto fabrica = [this](const QString &, QObject *parent) -> MotorREP * {
+        return new MotorTeste(m_disp, parent);
+    };
     // The dialog proposes the default name; "Coletar" accepts it.
     QString proposto;
     QTimer::singleShot(0, this, [&] {
@@ -667,12 +690,14 @@ void TesteColetaAFD::registroInacabadoNoFimDaMemoria()
         m_disp.memoria += reg3(n, "10012024");
     const QString inteiro = reg3(30, "10012024");
     m_disp.memoria += inteiro.left(20);
-    QCOMPARE(coleta(m_rep, m_pasta->arquivo("AFD1.txt")).situacao, ResultadoColetaAFD::Situacao::ComRegistros);
+    QCOMPARE(coleta(m_rep, m_pasta->arquivo("AFD1.txt")).situacao,
+             ResultadoColetaAFD::Situacao::ComRegistros);
     QCOMPARE(lido(m_pasta->arquivo("AFD1.txt")).count("\r\n"), 31);
     QCOMPARE(linhas("tbafd"), 29);
 
     m_disp.memoria += inteiro.mid(20) + reg3(31, "10012024");
-    QCOMPARE(coleta(m_rep, m_pasta->arquivo("AFD2.txt")).situacao, ResultadoColetaAFD::Situacao::ComRegistros);
+    QCOMPARE(coleta(m_rep, m_pasta->arquivo("AFD2.txt")).situacao,
+             ResultadoColetaAFD::Situacao::ComRegistros);
     QCOMPARE(lido(m_pasta->arquivo("AFD2.txt")).count("\r\n"), 33);
     QCOMPARE(linhas("tbafd"), 31);
     QCOMPARE(valor(m_banco->conexao(false), "select conteudo from tbafd where nsr = '000000030'").toString(),
@@ -684,12 +709,13 @@ void TesteColetaAFD::comandoCollect_data()
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<bool>("valido");
     QTest::newRow("rep") << QStringList{"--rep", "3"} << true;
-    QTest::newRow("codigo e periodo") << QStringList{"--code", "X", "--from", "01/01/2024", "--to", "02/01/2024"}
-                                      << true;
+    QTest::newRow("codigo e periodo")
+        << QStringList{"--code", "X", "--from", "01/01/2024", "--to", "02/01/2024"} << true;
     QTest::newRow("nenhum") << QStringList{"--file", "a.txt"} << false;
     QTest::newRow("os dois") << QStringList{"--rep", "3", "--code", "X"} << false;
     QTest::newRow("so inicio") << QStringList{"--rep", "3", "--from", "01/01/2024"} << false;
-    QTest::newRow("invertido") << QStringList{"--rep", "3", "--from", "02/01/2024", "--to", "01/01/2024"} << false;
+    QTest::newRow("invertido") << QStringList{"--rep", "3", "--from", "02/01/2024", "--to", "01/01/2024"}
+                               << false;
     QTest::newRow("data invalida") << QStringList{"--rep", "3", "--from", "31/02/2024", "--to", "01/03/2024"}
                                    << false;
     QTest::newRow("desconhecido") << QStringList{"--rep", "3", "--xyz"} << false;

@@ -107,10 +107,11 @@ void TesteColetaRep2::init()
         executa(db, QStringLiteral("delete from %1").arg(QLatin1String(t)));
     executa(db, "insert into tbempresa (razaosocial, tipopessoafj, cpfcnpj, cei) "
                 "values ('EMPRESA TESTE', 'J', '12345678000199', '')");
-    executa(db, QStringLiteral("insert into tbcoletor (descricao, codigocoletor, idempresa, modelocoletor, "
-                               "tipocomunicacao, portaserial) select 'REP DA PORTARIA', '%1', max(idempresa), "
-                               "'rep2', 'S', 7 from tbempresa")
-                    .arg(kSerie));
+    executa(db,
+            QStringLiteral("insert into tbcoletor (descricao, codigocoletor, idempresa, modelocoletor, "
+                           "tipocomunicacao, portaserial) select 'REP DA PORTARIA', '%1', max(idempresa), "
+                           "'rep2', 'S', 7 from tbempresa")
+                .arg(kSerie));
     m_rep = valor(db, "select max(idcoletor) from tbcoletor").toInt();
     m_sim = std::make_unique<SimuladorRep2>();
     QVERIFY(m_sim->abre());
@@ -166,7 +167,8 @@ void TesteColetaRep2::coletaDuasVezes()
     pontos(40, QDate(2026, 3, 2)); // two full pages and a cache; records cut at both boundaries
     const QString a1 = m_pasta->arquivo("AFD1.txt");
     ResultadoColetaAFD r = coleta(a1);
-    QVERIFY2(r.situacao == ResultadoColetaAFD::Situacao::ComRegistros, qPrintable(m_gravada.textos().join(" | ")));
+    QVERIFY2(r.situacao == ResultadoColetaAFD::Situacao::ComRegistros,
+             qPrintable(m_gravada.textos().join(" | ")));
     QCOMPARE(r.retorno, QStringLiteral("0;AFD gerado com sucesso"));
     QCOMPARE(m_gravada.ultima(), QStringLiteral("Coleta realizada com sucesso!"));
     QCOMPARE(lido(a1).count("\r\n"), 42);
@@ -192,7 +194,8 @@ void TesteColetaRep2::outroRepNaLinha()
     const ResultadoColetaAFD r = coleta(m_pasta->arquivo("AFD.txt"));
     QCOMPARE(r.situacao, ResultadoColetaAFD::Situacao::Falhou);
     QCOMPARE(m_gravada.ultima(),
-             QStringLiteral("O coletor selecionado é diferente do que está ligado.\rCódigo do REP: 00004000200099999"));
+             QStringLiteral(
+                 "O coletor selecionado é diferente do que está ligado.\rCódigo do REP: 00004000200099999"));
     for (const QByteArray &q : m_sim->requisicoes())
         QVERIFY2(!q.startsWith("#MRP") && !q.startsWith("#UPA"), q.constData());
     QCOMPARE(conta("select count(*) from tbmemoriarep"), 0);

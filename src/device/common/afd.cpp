@@ -27,7 +27,10 @@ int tamanhoRegistroAFD(QChar tipo)
     }
 }
 
-QChar tipoRegistroAFD(const QString &linha) { return linha.size() >= 10 ? linha.at(9) : QChar(); }
+QChar tipoRegistroAFD(const QString &linha)
+{
+    return linha.size() >= 10 ? linha.at(9) : QChar();
+}
 
 QStringList divideLinhasAFD(const QString &texto, bool *terminaEmQuebra)
 {
@@ -62,12 +65,16 @@ bool registroInacabado(const QString &linha)
     return completo > 0 && linha.size() < completo;
 }
 
-QString chaveDataAFD(const QString &linha) { return linha.mid(14, 4) + linha.mid(12, 2) + linha.mid(10, 2); }
+QString chaveDataAFD(const QString &linha)
+{
+    return linha.mid(14, 4) + linha.mid(12, 2) + linha.mid(10, 2);
+}
 
 bool linhaNoPeriodo(const QString &linha, const QDate &inicio, const QDate &fim)
 {
     const QString chave = chaveDataAFD(linha);
-    return chave >= inicio.toString(QStringLiteral("yyyyMMdd")) && chave <= fim.toString(QStringLiteral("yyyyMMdd"));
+    return chave >= inicio.toString(QStringLiteral("yyyyMMdd")) &&
+           chave <= fim.toString(QStringLiteral("yyyyMMdd"));
 }
 
 namespace {
@@ -114,10 +121,12 @@ bool linhaAFDValida(const QString &linha)
     }
 }
 
-QString cabecalhoAFD(const EmpregadorAFD &empregador, const QString &numeroSerie, const QString &primeiraLinha,
-                     const QString &ultimaLinha, const QDateTime &agora)
+QString cabecalhoAFD(const EmpregadorAFD &empregador, const QString &numeroSerie,
+                     const QString &primeiraLinha, const QString &ultimaLinha, const QDateTime &agora)
 {
-    auto campo = [](const QString &t, int n) { return CompletaTexto(t, n, Lado::Direita, QStringLiteral(" ")); };
+    auto campo = [](const QString &t, int n) {
+        return CompletaTexto(t, n, Lado::Direita, QStringLiteral(" "));
+    };
     return QStringLiteral("0000000001") + campo(empregador.tipo, 1) + campo(empregador.cpfcnpj, 14) +
            campo(empregador.cei, 12) + campo(empregador.nome, 150) + campo(numeroSerie, 17) +
            campo(primeiraLinha.mid(10, 8), 8) + campo(ultimaLinha.mid(10, 8), 8) +
@@ -204,7 +213,10 @@ UltimaColetaAFD &ultimaColetaAFD()
     return u;
 }
 
-QString arquivoMrpTmp() { return PastaPrograma() + QStringLiteral("mrp.TMP"); }
+QString arquivoMrpTmp()
+{
+    return PastaPrograma() + QStringLiteral("mrp.TMP");
+}
 
 QString GeraAFD(const PedidoAFD &pedido, const QString &textoPaginas, ConteudoAFD *conteudo)
 {

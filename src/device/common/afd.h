@@ -74,8 +74,8 @@ struct ContadoresAFD
     int total() const { return tipo2 + tipo3 + tipo4 + tipo5; }
 };
 
-QString cabecalhoAFD(const EmpregadorAFD &empregador, const QString &numeroSerie, const QString &primeiraLinha,
-                     const QString &ultimaLinha, const QDateTime &agora);
+QString cabecalhoAFD(const EmpregadorAFD &empregador, const QString &numeroSerie,
+                     const QString &primeiraLinha, const QString &ultimaLinha, const QDateTime &agora);
 QString trailerAFD(const ContadoresAFD &contadores);
 
 struct ConteudoAFD

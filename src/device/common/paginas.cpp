@@ -62,15 +62,17 @@ InicioColeta decideInicioColeta(const QString &maiorChaveGravada, quint32 pontei
     const quint32 inicio = enderecoDaChave(maiorChaveGravada, &ok);
     if (!ok) {
         r.valido = false;
-        r.retorno = QStringLiteral("31;A memória do REP não corresponde às páginas já coletadas: a última página "
-                                   "gravada (%1) não é um endereço válido. Nenhuma página foi lida.")
-                        .arg(maiorChaveGravada);
+        r.retorno =
+            QStringLiteral("31;A memória do REP não corresponde às páginas já coletadas: a última página "
+                           "gravada (%1) não é um endereço válido. Nenhuma página foi lida.")
+                .arg(maiorChaveGravada);
         return r;
     }
     if (inicio >= ponteiro) {
         r.valido = false;
-        r.retorno = QStringLiteral("31;A memória do REP não corresponde às páginas já coletadas: a última página "
-                                   "gravada (%1) não está abaixo do ponteiro da memória (%2). Nenhuma página foi lida.")
+        r.retorno = QStringLiteral(
+                        "31;A memória do REP não corresponde às páginas já coletadas: a última página "
+                        "gravada (%1) não está abaixo do ponteiro da memória (%2). Nenhuma página foi lida.")
                         .arg(chavePagina(inicio), chavePagina(ponteiro));
         return r;
     }
@@ -86,15 +88,17 @@ bool haProximaPagina(quint32 endereco, quint32 ponteiro)
 
 QString retornoVerificacaoEsgotada(quint32 endereco)
 {
-    return QStringLiteral("32;A página %1 da memória do REP chegou com erro de verificação %2 vezes seguidas. "
-                          "Coleta interrompida; as páginas já gravadas foram mantidas.")
+    return QStringLiteral(
+               "32;A página %1 da memória do REP chegou com erro de verificação %2 vezes seguidas. "
+               "Coleta interrompida; as páginas já gravadas foram mantidas.")
         .arg(chavePagina(endereco))
         .arg(MaxRepeticoesVerificacao);
 }
 
 QString retornoErroBanco(const QString &mensagem)
 {
-    return QStringLiteral("8;Não foi possível gravar as páginas coletadas no banco de dados. Mensagem: ") + mensagem;
+    return QStringLiteral("8;Não foi possível gravar as páginas coletadas no banco de dados. Mensagem: ") +
+           mensagem;
 }
 
 // ---------------------------------------------------------------- ArmazemPaginas
@@ -157,11 +161,12 @@ QString gravaUma(QSqlDatabase &db, Dialeto dialeto, const QString &serie, const 
             db.rollback();
         return e;
     }
-    q.prepare(dialeto == Dialeto::SQLServer
-                  ? QStringLiteral("insert into tbmemoriarep (idrep, mrp, conteudo, dthcoleta, afdconvertido) "
-                                   "values (:pidrep, :pmrp, :pconteudo, getdate(),'N')")
-                  : QStringLiteral("insert into tbmemoriarep (idrep, mrp, conteudo, dthcoleta, afdconvertido) "
-                                   "values (:pidrep, :pmrp, :pconteudo, now(),'N')"));
+    q.prepare(
+        dialeto == Dialeto::SQLServer
+            ? QStringLiteral("insert into tbmemoriarep (idrep, mrp, conteudo, dthcoleta, afdconvertido) "
+                             "values (:pidrep, :pmrp, :pconteudo, getdate(),'N')")
+            : QStringLiteral("insert into tbmemoriarep (idrep, mrp, conteudo, dthcoleta, afdconvertido) "
+                             "values (:pidrep, :pmrp, :pconteudo, now(),'N')"));
     q.bindValue(QStringLiteral(":pidrep"), serie);
     q.bindValue(QStringLiteral(":pmrp"), p.mrp);
     q.bindValue(QStringLiteral(":pconteudo"), p.conteudo);
@@ -181,7 +186,8 @@ QString gravaUma(QSqlDatabase &db, Dialeto dialeto, const QString &serie, const 
 
 } // namespace
 
-QString ArmazemPaginas::GravaPaginaMRP(const QString &numeroSerie, const QString &mrp, const QString &conteudo) const
+QString ArmazemPaginas::GravaPaginaMRP(const QString &numeroSerie, const QString &mrp,
+                                       const QString &conteudo) const
 {
     int n = 0;
     return gravaPaginas(numeroSerie, {TMRPmemoria{mrp, conteudo}}, &n);
@@ -268,7 +274,10 @@ QString PaginasPendentes::adiciona(const TMRPmemoria &pagina)
     return QString();
 }
 
-QString PaginasPendentes::gravaRestantes() { return grava(); }
+QString PaginasPendentes::gravaRestantes()
+{
+    return grava();
+}
 
 QString PaginasPendentes::grava()
 {
@@ -281,7 +290,10 @@ QString PaginasPendentes::grava()
 
 // ---------------------------------------------------------------- ColetaPaginas
 
-ColetaPaginas::ColetaPaginas(const ArmazemPaginas &armazem) : m_armazem(armazem), m_pendentes(armazem, QString()) {}
+ColetaPaginas::ColetaPaginas(const ArmazemPaginas &armazem)
+    : m_armazem(armazem), m_pendentes(armazem, QString())
+{
+}
 
 void ColetaPaginas::inicia(const PedidoAFD &pedido)
 {

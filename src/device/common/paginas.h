@@ -55,8 +55,8 @@ struct InicioColeta
     bool valido = true;
     bool somenteCache = false; // pointer 0
     quint32 endereco = 0;
-    int paginas = 0;  // pages to read: (pointer - start) / 512
-    QString retorno;  // failure result when !valido
+    int paginas = 0; // pages to read: (pointer - start) / 512
+    QString retorno; // failure result when !valido
 };
 InicioColeta decideInicioColeta(const QString &maiorChaveGravada, quint32 ponteiro);
 
@@ -140,7 +140,12 @@ private:
 class ColetaPaginas
 {
 public:
-    enum class Acao { PedePagina, PedeCache, Falha };
+    enum class Acao
+    {
+        PedePagina,
+        PedeCache,
+        Falha
+    };
 
     explicit ColetaPaginas(const ArmazemPaginas &armazem);
 

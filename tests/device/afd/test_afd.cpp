@@ -18,8 +18,8 @@ using namespace kelvo::teste;
 namespace {
 EmpregadorAFD empregador()
 {
-    return EmpregadorAFD{QStringLiteral("1"), QStringLiteral("12345678000195"), QStringLiteral("000000000000"),
-                         QStringLiteral("INDÚSTRIA AÇÃO LTDA")};
+    return EmpregadorAFD{QStringLiteral("1"), QStringLiteral("12345678000195"),
+                         QStringLiteral("000000000000"), QStringLiteral("INDÚSTRIA AÇÃO LTDA")};
 }
 const QString serie = QStringLiteral("00004000010000123");
 
@@ -168,8 +168,9 @@ void TesteAfd::registroDivididoEntrePaginasECache()
 void TesteAfd::filtroDeUmDia()
 {
     const QString texto = reg3(1, "09012024", "2359") + crlf() + reg3(2, "10012024", "0000") + crlf() +
-                          reg4(3, "100120241200", "090120241300") + crlf() + reg3(4, "10012024", "2359") + crlf() +
-                          reg3(5, "11012024", "0000") + crlf() + reg3(6, "10022024", "0800") + crlf();
+                          reg4(3, "100120241200", "090120241300") + crlf() + reg3(4, "10012024", "2359") +
+                          crlf() + reg3(5, "11012024", "0000") + crlf() + reg3(6, "10022024", "0800") +
+                          crlf();
     const FiltroPeriodo dia{true, QDate(2024, 1, 10), QDate(2024, 1, 10)};
     const QDateTime agora(QDate(2024, 3, 5), QTime(14, 7));
     const ConteudoAFD c = montaAFD(texto, empregador(), serie, dia, agora);
@@ -209,7 +210,8 @@ void TesteAfd::cabecalhoETrailer()
 
     // CPF employer, short fields padded, long ones cut: the header keeps 232.
     EmpregadorAFD cpf{QStringLiteral("2"), QStringLiteral("12345678909"), QString(), QString(200, u'N')};
-    const QString cab2 = cabecalhoAFD(cpf, QStringLiteral("1"), reg3(1, "10012024"), reg3(2, "10012024"), agora);
+    const QString cab2 =
+        cabecalhoAFD(cpf, QStringLiteral("1"), reg3(1, "10012024"), reg3(2, "10012024"), agora);
     QCOMPARE(cab2.size(), 232);
     QCOMPARE(cab2.mid(10, 15), QStringLiteral("212345678909   "));
 }
@@ -224,12 +226,14 @@ void TesteAfd::contadoresDoTrailer()
     QCOMPARE(c.contadores.tipo3, 3);
     QCOMPARE(c.contadores.tipo4, 1);
     const QString trailer = c.texto.split(crlf()).at(6);
-    QCOMPARE(trailer, QStringLiteral("999999999") + "000000000" + "000000003" + "000000001" + "000000000" + "9");
+    QCOMPARE(trailer,
+             QStringLiteral("999999999") + "000000000" + "000000003" + "000000001" + "000000000" + "9");
 
     const ConteudoAFD todos =
         montaAFD(reg2(1, "10012024") + crlf() + reg5(2, "10012024") + crlf() + reg5(3, "10012024") + crlf(),
                  empregador(), serie, FiltroPeriodo{});
-    QCOMPARE(trailerAFD(todos.contadores), QStringLiteral("999999999000000001000000000000000000000000002") + "9");
+    QCOMPARE(trailerAFD(todos.contadores),
+             QStringLiteral("999999999000000001000000000000000000000000002") + "9");
 }
 
 void TesteAfd::nadaNoPeriodoDaArquivoVazio()
@@ -278,7 +282,8 @@ void TesteAfd::bytesCp1252()
     const QByteArray cab = bytes.left(bytes.indexOf("\r\n"));
     QCOMPARE(cab.size(), 232); // one byte per character, accents included
     QVERIFY(cab.contains("IND\xDASTRIA A\xC7\xC3O LTDA"));
-    QVERIFY(bytes.contains(QByteArray("\r\n\x80" "0000000069\r\n")));
+    QVERIFY(bytes.contains(QByteArray("\r\n\x80"
+                                      "0000000069\r\n")));
     QCOMPARE(bytes.size(), 232 + 2 + 34 + 2 + 11 + 2 + 46 + 2);
 }
 

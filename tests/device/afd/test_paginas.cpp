@@ -6,9 +6,9 @@
 #include "registros.h"
 #include "testsupport.h"
 
+#include "data/cp1252.h"
 #include "device/common/afd.h"
 #include "device/common/paginas.h"
-#include "data/cp1252.h"
 
 #include <QHash>
 
@@ -27,7 +27,10 @@ int conta(QSqlDatabase db, const QString &where = QString())
     return valor(db, QStringLiteral("select count(*) from tbmemoriarep") + where).toInt();
 }
 
-QString pagina(int n) { return QString(512, QChar(u'A' + n % 26)); }
+QString pagina(int n)
+{
+    return QString(512, QChar(u'A' + n % 26));
+}
 
 QByteArray resposta(const QString &pagina, bool corrompida = false)
 {
@@ -168,7 +171,8 @@ void TestePaginas::maiorPaginaEPaginaRegravada()
     QCOMPARE(inicio.paginas, 2);
     QCOMPARE(armazem.GravaPaginaMRP(serie, maior, QString(512, u'Z')), QString());
     QCOMPARE(conta(m_db, QStringLiteral(" where idrep = '%1'").arg(serie)), 4);
-    QCOMPARE(valor(m_db, "select conteudo from tbmemoriarep where mrp = '00001A00'").toString(), QString(512, u'Z'));
+    QCOMPARE(valor(m_db, "select conteudo from tbmemoriarep where mrp = '00001A00'").toString(),
+             QString(512, u'Z'));
     QCOMPARE(valor(m_db, "select afdconvertido from tbmemoriarep where mrp = '00001A00'").toString(), "N");
 
     QString texto;
