@@ -117,7 +117,9 @@ private Q_SLOTS:
     void loginQuartaTentativa();
     void loginQuatroFalhasEncerram_data();
     void loginQuatroFalhasEncerram();
+    void loginCancelado_data();
     void loginCancelado();
+    void loginSqlServerLeConexaoAdo();
     void loginComAspasEBarras();
     void loginSemSecaoBanco();
     void loginCriaBancoInexistente_data();
@@ -369,11 +371,20 @@ void TestConexao::loginQuatroFalhasEncerram()
     QVERIFY(dm.loginAtual().isEmpty());
 }
 
+void TestConexao::loginCancelado_data()
+{
+    QTest::addColumn<int>("dialeto");
+    QTest::newRow("MySQL") << 0;
+    QTest::newRow("SQL Server") << 1;
+}
+
 void TestConexao::loginCancelado()
 {
+    QFETCH(int, dialeto);
     teste::PastaTeste pasta;
     teste::BancoTeste banco;
     gravaIni(banco.nome());
+    ArquivoConfig().escreveInteiro("BANCO", "qualbanco", dialeto);
     InteracaoGravada g;
     InteracaoNoEscopo escopo(&g);
     TdmDados dm;
@@ -382,6 +393,35 @@ void TestConexao::loginCancelado()
     QCOMPARE(r.mostrado, 1);
     QCOMPARE(g.textos(), QStringList({"Sistema Abortado, Usuário sem permissão de Acesso !!!"}));
     QVERIFY(!dm.conectado());
+}
+
+void TestConexao::loginSqlServerLeConexaoAdo()
+{
+    teste::PastaTeste pasta;
+    gravaIni("ignorado");
+    const QString ado = QString("Provider=SQLNCLI.1;Persist Security Info=True;Initial Catalog=kelvo_sql;"
+                                "Data Source=127.0.0.1,%1;adLockOptimistic")
+                            .arg(portaFechada());
+    ArquivoConfig().escreveInteiro("BANCO", "qualbanco", 1);
+    ArquivoConfig().escreveTexto("BDADOS", "Database", ado);
+    InteracaoGravada g;
+    InteracaoNoEscopo escopo(&g);
+    TdmDados dm;
+    Respostas r;
+    r.contas << qMakePair(kUsuario, kSenha); // one attempt, then the window is cancelled
+    QVERIFY(!ConectaELoga(dm, r.pede()));
+    QCOMPARE(r.mostrado, 2);
+    QCOMPARE(configBanco().dialeto, Dialeto::SQLServer);
+    QCOMPARE(configBanco().database, ado);
+    QCOMPARE(configBanco().NomeBanco, QString("kelvo_sql"));
+    QCOMPARE(configBanco().SufixoNolock, QString("with (nolock)"));
+    // No server there: the general message, then the end.
+    QCOMPARE(g.mensagens.size(), 2);
+    QVERIFY2(g.mensagens[0].texto.startsWith("Erro na Conexão ao banco de dados: "), qPrintable(g.mensagens[0].texto));
+    QCOMPARE(g.mensagens[1].texto, QString("Sistema Abortado, Usuário sem permissão de Acesso !!!"));
+    // SQL Server settings are not written back by the login.
+    ArquivoIni ini(pasta.arquivo("sistema.INI"));
+    QCOMPARE(ini.leTexto("BDADOS", "Database"), ado);
 }
 
 void TestConexao::loginComAspasEBarras()
