@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 #include <functional>
@@ -86,6 +87,10 @@ private Q_SLOTS:
     void listaTemplatesVazia();
     void senhaRecusadaNadaEnviado();
     void iniciaMTPergunta();
+    void logComChaveDebug_data();
+    void logComChaveDebug();
+    void ocupadoRecusaSegunda();
+    void arquivoDeEstadoDoSimulador();
     void janelaSempreFecha_data();
     void janelaSempreFecha();
 
@@ -610,6 +615,66 @@ void TestRep2::iniciaMTPergunta()
     QCOMPARE(m_interacao->mensagens.first().texto,
              QString("Este processo demora aproximadamente 20 segundos. Deseja prosseguir?"));
     QVERIFY(m_sim->estado().funcionarios.isEmpty());
+}
+
+void TestRep2::logComChaveDebug_data()
+{
+    QTest::addColumn<bool>("debug");
+    QTest::newRow("on") << true;
+    QTest::newRow("off") << false;
+}
+
+void TestRep2::logComChaveDebug()
+{
+    QFETCH(bool, debug);
+    ArquivoConfig().escreveBooleano("CONFIG", "debug", debug);
+    MotorREP2 m(rapido());
+    QVERIFY(conversa(m, [&] { return m.Status(m_p); }));
+    QVERIFY(conversa(m, [&] { return m.RecebeEmpregador(m_p); }));
+    QFile log(m_pasta->arquivo("log.txt"));
+    QCOMPARE(log.exists(), debug);
+    if (!debug)
+        return;
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    const QList<QByteArray> linhas = log.readAll().trimmed().split('\n');
+    // The requests are the only lines: "hh:nn:ss,zzz  -  >>> " + command text.
+    QCOMPARE(linhas.size(), 2);
+    QVERIFY(QRegularExpression("^\\d\\d:\\d\\d:\\d\\d,\\d{3}  -  >>> \\$#TCM$").match(QString::fromUtf8(linhas[0])).hasMatch());
+    QVERIFY(linhas[1].endsWith("  -  >>> #PME"));
+}
+
+void TestRep2::ocupadoRecusaSegunda()
+{
+    MotorREP2 m(rapido());
+    QSignalSpy fim(&m, &MotorREP::terminou);
+    QVERIFY(m.Status(m_p));
+    QVERIFY(!m.RecebeEmpregador(m_p));
+    QVERIFY(!m.ListaTemplates(m_p));
+    QVERIFY(fim.wait(5000));
+    QCOMPARE(fim.count(), 1);
+    QVERIFY(RetornoComunicacao.startsWith("0;"));
+    QCOMPARE(m_sim->requisicoes(), QList<QByteArray>{"$#TCM"});
+}
+
+void TestRep2::arquivoDeEstadoDoSimulador()
+{
+    QFile f(m_pasta->arquivo("rep2.txt"));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("# REP2 de teste\nserial=123\nempregador-cpfcnpj=12345678000199\nempregador-nome=ACME\n\n"
+            "funcionario=1;2;3;ANA\nresposta=CLK=!MR\n");
+    f.close();
+    QString erro;
+    QVERIFY2(m_sim->carregaArquivo(f.fileName(), &erro), qPrintable(erro));
+    QCOMPARE(m_sim->estado().serial, QString("00000000000000123"));
+    QCOMPARE(m_sim->estado().funcionarios.size(), 1);
+    MotorREP2 m(rapido());
+    QVERIFY(conversa(m, [&] { return m.AcertaDataHora(m_p, "01", "01", "2026", "08", "00", "00"); }));
+    QCOMPARE(codigoDoRetorno(RetornoComunicacao), 16);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("serial=1\nnada=2\n");
+    f.close();
+    QVERIFY(!m_sim->carregaArquivo(f.fileName(), &erro));
+    QVERIFY2(erro.contains(":2:"), qPrintable(erro));
 }
 
 void TestRep2::janelaSempreFecha_data()

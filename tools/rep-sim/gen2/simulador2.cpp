@@ -5,6 +5,7 @@
 #include "device/gen2/protocolo2.h"
 
 #include <QDateTime>
+#include <QFile>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -586,6 +587,31 @@ QStringList SimuladorRep2::chavesOpcoes()
             QStringLiteral("lixo"),            QStringLiteral("recusa"),           QStringLiteral("resposta"),
             QStringLiteral("check-errado"),    QStringLiteral("derruba-apos"),     QStringLiteral("ritmo"),
             QStringLiteral("atraso-imt")};
+}
+
+bool SimuladorRep2::carregaArquivo(const QString &caminho, QString *erro)
+{
+    QFile f(caminho);
+    if (!f.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        if (erro)
+            *erro = caminho + QStringLiteral(": ") + f.errorString();
+        return false;
+    }
+    int numero = 0;
+    while (!f.atEnd()) {
+        ++numero;
+        const QString linha = QString::fromUtf8(f.readLine()).trimmed();
+        if (linha.isEmpty() || linha.startsWith(QLatin1Char('#')))
+            continue;
+        const int i = linha.indexOf(QLatin1Char('='));
+        QString e;
+        if (i <= 0 || !aplicaOpcao(linha.left(i), linha.mid(i + 1), &e)) {
+            if (erro)
+                *erro = QStringLiteral("%1:%2: %3").arg(caminho).arg(numero).arg(e.isEmpty() ? linha : e);
+            return false;
+        }
+    }
+    return true;
 }
 
 bool SimuladorRep2::aplicaOpcao(const QString &chaveBruta, const QString &valor, QString *erro)

@@ -103,6 +103,9 @@ public:
     // *erro for an unknown key or a bad value.
     bool aplicaOpcao(const QString &chave, const QString &valor, QString *erro = nullptr);
     static QStringList chavesOpcoes();
+    // A small state file: one "key=value" a line, as aplicaOpcao takes them;
+    // blank lines and lines starting with "#" are skipped.
+    bool carregaArquivo(const QString &caminho, QString *erro = nullptr);
 
 Q_SIGNALS:
     void requisicaoRecebida(const QByteArray &comando);
