@@ -418,8 +418,8 @@ QVariant Dataset::valorAntigo(const QString &campo) const
     const int i = indiceCampo(campo);
     if (i < 0)
         return QVariant();
-    if (editando())
-        return i < m_antigos.size() ? m_antigos.at(i) : QVariant();
+    if (!m_antigos.isEmpty())
+        return m_antigos.value(i);
     return valor(campo);
 }
 
@@ -635,15 +635,16 @@ bool Dataset::exclui()
     if (antesExcluir && !antesExcluir(*this))
         return false;
     m_antigos = m_linhas.at(m_atual);
-    const bool ok = executa(m_sqlDelete, nullptr, nullptr);
-    m_antigos.clear();
-    if (!ok)
+    if (!executa(m_sqlDelete, nullptr, nullptr)) {
+        m_antigos.clear();
         return false;
+    }
     m_linhas.removeAt(m_atual);
     m_atual = m_linhas.isEmpty() ? -1 : qMin(m_atual, int(m_linhas.size()) - 1);
     m_fim = m_linhas.isEmpty();
     if (aposExcluir)
-        aposExcluir(*this);
+        aposExcluir(*this); // valorAntigo() still gives the deleted row
+    m_antigos.clear();
     emit registroMudou();
     return true;
 }

@@ -131,9 +131,10 @@ public:
     // ---- values of the current row (or the row being edited) ----
     QVariant valor(const QString &campo) const; // null for an unknown field or no row
     QString texto(const QString &campo) const;
-    int inteiro(const QString &campo) const;          // 0 for null / not a number
-    bool nulo(const QString &campo) const;            // null, or empty text
-    QVariant valorAntigo(const QString &campo) const; // as the row was when editing began
+    int inteiro(const QString &campo) const; // 0 for null / not a number
+    bool nulo(const QString &campo) const;   // null, or empty text
+    // As the row was when editing began; inside aposExcluir, the deleted row.
+    QVariant valorAntigo(const QString &campo) const;
 
     // Sets a value while editing or inserting.  Text longer than the field's
     // size is CUT to the size (the edit boxes limit typing to it, and data from

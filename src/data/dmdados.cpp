@@ -1,6 +1,7 @@
 #include "data/dmdados.h"
 
 #include "data/interacao.h"
+#include "data/regrascolaborador.h"
 #include "data/regrasempresa.h"
 
 #include <QSqlQuery>
@@ -298,18 +299,8 @@ void TdmDados::instalaRegras()
     tbUsuario->antesGravar = camposObrigatorios;
     tbColetor->antesExcluir = [this](Dataset &ds) { return tbColetorBeforeDelete(ds); };
 
-    // Employee state the save rules compare with.
-    tbColaborador->antesInserir = [this](Dataset &) {
-        pisAnterior.clear();
-        proximidadeAnterior.clear();
-    };
-    tbColaborador->aposInserir = [](Dataset &ds) {
-        ds.defineValor(QStringLiteral("demitido"), QStringLiteral("N"));
-    };
-    tbColaborador->antesEditar = [this](Dataset &ds) {
-        pisAnterior = ds.texto(QStringLiteral("pis"));
-        proximidadeAnterior = ds.texto(QStringLiteral("proximidade"));
-    };
+    // Employee save and delete rules, and what they remember on insert/edit.
+    instalaRegrasColaborador(*this);
 
     // Company save and after-save rules.
     instalaRegrasEmpresa(*this);

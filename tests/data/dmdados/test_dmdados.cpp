@@ -5,6 +5,7 @@
 
 #include "data/dmdados.h"
 #include "data/interacao.h"
+#include "data/regrascolaborador.h"
 #include "data/sistema.h"
 #include "testsupport.h"
 
@@ -64,6 +65,19 @@ const char *const kTabelas[] = {
     "(idcolaborador, dedo))",
 };
 
+// An 11-digit PIS with its check digit, from 10 digits.
+QString pisValido(const QString &base10)
+{
+    static const int pesos[10] = {3, 2, 9, 8, 7, 6, 5, 4, 3, 2};
+    int soma = 0;
+    for (int i = 0; i < 10; ++i)
+        soma += (base10.at(i).unicode() - '0') * pesos[i];
+    int r = 11 - soma % 11;
+    if (r >= 10)
+        r = 0;
+    return base10 + QString::number(r);
+}
+
 int fechadaPorta()
 {
     QTcpServer s;
@@ -108,6 +122,12 @@ private Q_SLOTS:
     void consultasDeLocalizacao();
     void procedimentosComParametros();
     void sessaoDerrubadaPeloServidor();
+    void colaboradorRegrasDeGravacao_data();
+    void colaboradorRegrasDeGravacao();
+    void colaboradorPisCurtoEAlteracao();
+    void colaboradorMarcaSuspendeRegras();
+    void colaboradorExclusao_data();
+    void colaboradorExclusao();
 
 private:
     void configuraBanco(const QString &banco);
@@ -763,6 +783,208 @@ void TesteDmDados::sessaoDerrubadaPeloServidor()
     QCOMPARE(m_dm->UltimoCodigo(QStringLiteral("iddepto"), QStringLiteral("tbdepto")),
              conta(QStringLiteral("select iddepto from tbdepto")));
     QVERIFY(m_dm->RegistraLogSistema(QStringLiteral("F"), QStringLiteral("depois da queda")));
+}
+
+void TesteDmDados::colaboradorRegrasDeGravacao_data()
+{
+    // The second employee is saved with these values while Ana (code 000123,
+    // enrolment M1, card 11112222) and Bia (code 000000, enrolment M2, no card)
+    // exist; empty expected message = saved.
+    QTest::addColumn<QString>("pis");
+    QTest::addColumn<QString>("codigo");
+    QTest::addColumn<QString>("matricula");
+    QTest::addColumn<QString>("proximidade");
+    QTest::addColumn<QString>("mensagem");
+    QTest::addColumn<int>("icone");
+    const QString livre = QLatin1Char('0') + pisValido(QStringLiteral("1700000000"));
+    const QString ana = QLatin1Char('0') + pisValido(QStringLiteral("1200000000"));
+    const int info = int(Icone::Informacao), aviso = int(Icone::Aviso);
+    QTest::newRow("valido") << livre << "000777"
+                            << "M9"
+                            << ""
+                            << "" << 0;
+    QTest::newRow("pis vazio") << ""
+                               << ""
+                               << "M9"
+                               << ""
+                               << "Campo PIS inválido." << info;
+    QTest::newRow("pis com digito errado")
+        << livre.left(11) + QString::number((livre.at(11).unicode() - '0' + 1) % 10) << ""
+        << "M9"
+        << ""
+        << "Campo PIS inválido." << info;
+    QTest::newRow("pis de outro") << ana << ""
+                                  << "M9"
+                                  << ""
+                                  << "Já existe colaborador cadastrado com o PIS informado." << info;
+    QTest::newRow("codigo de outro ativo")
+        << livre << "000123"
+        << "M9"
+        << ""
+        << "Já existe colaborador cadastrado com o CÓDIGO (ibutton)  informado." << info;
+    QTest::newRow("codigo 000000 so escapa do passo 6")
+        << livre << "000000"
+        << "M9"
+        << ""
+        << "Existe outro colaborador cadastrado com mesmo código (ibutton). Favor verificar." << aviso;
+    QTest::newRow("matricula de outro")
+        << livre << ""
+        << "M1"
+        << ""
+        << "Existe outro colaborador cadastrado com mesma matrícula. Favor verificar." << aviso;
+    QTest::newRow("cartao de outro")
+        << livre << ""
+        << "M9"
+        << "11112222"
+        << "Existe outro colaborador cadastrado com mesmo cartão proximidade. Favor verificar." << aviso;
+    QTest::newRow("sem cartao como outro sem cartao") << livre << ""
+                                                      << "M9"
+                                                      << ""
+                                                      << "" << 0;
+}
+
+void TesteDmDados::colaboradorRegrasDeGravacao()
+{
+    QFETCH(QString, pis);
+    QFETCH(QString, codigo);
+    QFETCH(QString, matricula);
+    QFETCH(QString, proximidade);
+    QFETCH(QString, mensagem);
+    QFETCH(int, icone);
+    QSqlDatabase db = m_banco->conexao(false);
+    const QString ana = QLatin1Char('0') + pisValido(QStringLiteral("1200000000"));
+    const QString bia = QLatin1Char('0') + pisValido(QStringLiteral("1300000000"));
+    executa(db, QStringLiteral(
+                    "insert into tbcolaborador (matricula, codigo, nome, pis, demitido, proximidade) values "
+                    "('M1', '000123', 'Ana', '%1', 'N', '11112222'), ('M2', '000000', 'Bia', '%2', 'N', '')")
+                    .arg(ana, bia));
+    bool focou = false;
+    focaCodigoColaborador = [&] { focou = true; };
+    Dataset *ds = m_dm->tbColaborador;
+    QVERIFY(ds->abre({{QStringLiteral("pidcolaborador"), 0}}));
+    QVERIFY(ds->insere());
+    ds->defineValor(QStringLiteral("nome"), QStringLiteral("Caio"));
+    ds->defineValor(QStringLiteral("matricula"), matricula);
+    ds->defineValor(QStringLiteral("pis"), pis);
+    ds->defineValor(QStringLiteral("codigo"), codigo);
+    ds->defineValor(QStringLiteral("proximidade"), proximidade);
+    const bool gravou = ds->grava();
+    focaCodigoColaborador = nullptr;
+    QVERIFY2(ds->erro().isEmpty(), qPrintable(ds->erro()));
+    if (mensagem.isEmpty()) {
+        QVERIFY2(gravou, qPrintable(m_gravada.ultima()));
+        QCOMPARE(conta(QStringLiteral(
+                     "select count(*) from tbcolaborador where nome = 'Caio' and demitido = 'N'")),
+                 1);
+        return;
+    }
+    QVERIFY(!gravou);
+    QCOMPARE(ds->estado(), Dataset::Estado::Inserindo);
+    QCOMPARE(m_gravada.mensagens.size(), 1);
+    QCOMPARE(m_gravada.ultima(), mensagem);
+    QCOMPARE(int(m_gravada.mensagens.last().icone), icone);
+    QCOMPARE(focou, mensagem.contains(QStringLiteral("CÓDIGO")));
+    QCOMPARE(conta(QStringLiteral("select count(*) from tbcolaborador")), 2);
+}
+
+void TesteDmDados::colaboradorPisCurtoEAlteracao()
+{
+    QSqlDatabase db = m_banco->conexao(false);
+    const QString base = pisValido(QStringLiteral("0012345678")); // "00" + ten digits once filled
+    QVERIFY(base.startsWith(QStringLiteral("0")));
+    const QString dez = base.mid(1);
+    QCOMPARE(dez.size(), 10);
+    Dataset *ds = m_dm->tbColaborador;
+    QVERIFY(ds->abre({{QStringLiteral("pidcolaborador"), 0}}));
+    QVERIFY(ds->insere());
+    ds->defineValor(QStringLiteral("nome"), QStringLiteral("Davi"));
+    ds->defineValor(QStringLiteral("matricula"), QStringLiteral("D1"));
+    ds->defineValor(QStringLiteral("pis"), dez);
+    QVERIFY2(ds->grava(), qPrintable(m_gravada.ultima() + ds->erro()));
+    QCOMPARE(valor(db, QStringLiteral("select pis from tbcolaborador")).toString(),
+             QStringLiteral("00") + dez);
+    const int davi = ds->inteiro(QStringLiteral("idcolaborador"));
+
+    // Saving the record unchanged passes its own PIS, code and enrolment.
+    QVERIFY(ds->edita());
+    QVERIFY2(ds->grava(), qPrintable(m_gravada.ultima()));
+
+    const QString outro = QLatin1Char('0') + pisValido(QStringLiteral("1500000000"));
+    executa(db, QStringLiteral(
+                    "insert into tbcolaborador (matricula, nome, pis, demitido) values ('E1', 'Eva', '%1', "
+                    "'N')")
+                    .arg(outro));
+    const QString novo = QLatin1Char('0') + pisValido(QStringLiteral("1600000000"));
+    QVERIFY(ds->abre({{QStringLiteral("pidcolaborador"), davi}}));
+    QVERIFY(ds->edita());
+    ds->defineValor(QStringLiteral("pis"), outro);
+    QVERIFY(!ds->grava());
+    QCOMPARE(m_gravada.ultima(), QStringLiteral("Já existe colaborador cadastrado com o PIS informado."));
+    ds->defineValor(QStringLiteral("pis"), novo);
+    QVERIFY2(ds->grava(), qPrintable(m_gravada.ultima()));
+    QCOMPARE(valor(db, QStringLiteral("select pis from tbcolaborador where idcolaborador = %1").arg(davi))
+                 .toString(),
+             novo);
+}
+
+void TesteDmDados::colaboradorMarcaSuspendeRegras()
+{
+    Dataset *ds = m_dm->tbColaborador;
+    QVERIFY(ds->abre({{QStringLiteral("pidcolaborador"), 0}}));
+    {
+        MarcaColaboradorNoEscopo marca(*m_dm);
+        QVERIFY(ds->insere());
+        ds->defineValor(QStringLiteral("nome"), QStringLiteral("Importado"));
+        ds->defineValor(QStringLiteral("pis"), QStringLiteral("123"));
+        QVERIFY2(ds->grava(), qPrintable(ds->erro()));
+    }
+    QCOMPARE(m_dm->marcaColaborador, 0);
+    QVERIFY(m_gravada.mensagens.isEmpty());
+    QCOMPARE(valor(m_banco->conexao(false), QStringLiteral("select pis from tbcolaborador")).toString(),
+             QStringLiteral("123"));
+}
+
+void TesteDmDados::colaboradorExclusao_data()
+{
+    QTest::addColumn<bool>("naEscala");
+    QTest::addColumn<bool>("resposta");
+    QTest::addColumn<bool>("excluido");
+    QTest::newRow("fora de REP: sem pergunta") << false << false << true;
+    QTest::newRow("no REP, responde Nao") << true << false << false;
+    QTest::newRow("no REP, responde Sim") << true << true << true;
+}
+
+void TesteDmDados::colaboradorExclusao()
+{
+    QFETCH(bool, naEscala);
+    QFETCH(bool, resposta);
+    QFETCH(bool, excluido);
+    QSqlDatabase db = m_banco->conexao(false);
+    executa(db, QStringLiteral("insert into tbcolaborador (idcolaborador, matricula, nome, pis) values "
+                               "(1, 'M1', 'Ana', '012345678901'), (2, 'M2', 'Bia', '012345678902')"));
+    executa(db, QStringLiteral("insert into tbdigital values (1, 0, 'T'), (1, 1, 'T'), (2, 0, 'T')"));
+    if (naEscala)
+        executa(db, QStringLiteral(
+                        "insert into tbcolabrep values ('012345678901', 'R1'), ('012345678902', 'R1')"));
+    m_gravada.respostas = {resposta};
+    Dataset *ds = m_dm->tbColaborador;
+    QVERIFY(ds->abre({{QStringLiteral("pidcolaborador"), 1}}));
+    QCOMPARE(ds->exclui(), excluido);
+    QCOMPARE(m_gravada.mensagens.size(), naEscala ? 1 : 0);
+    if (naEscala) {
+        QVERIFY(m_gravada.mensagens.first().pergunta);
+        QVERIFY(m_gravada.ultima().endsWith(QStringLiteral("do REP. \rDeseja continuar?")));
+    }
+    QCOMPARE(conta(QStringLiteral("select count(*) from tbcolaborador where idcolaborador = 1")),
+             excluido ? 0 : 1);
+    QCOMPARE(conta(QStringLiteral("select count(*) from tbdigital where idcolaborador = 1")),
+             excluido ? 0 : 2);
+    QCOMPARE(conta(QStringLiteral("select count(*) from tbcolabrep where pis = '012345678901'")),
+             naEscala && !excluido ? 1 : 0);
+    // The other employee keeps everything.
+    QCOMPARE(conta(QStringLiteral("select count(*) from tbdigital where idcolaborador = 2")), 1);
+    QCOMPARE(conta(QStringLiteral("select count(*) from tbcolabrep where pis = '012345678902'")),
+             naEscala ? 1 : 0);
 }
 
 QTEST_GUILESS_MAIN(TesteDmDados)
