@@ -22,7 +22,6 @@ using namespace kelvo::rep2;
 
 namespace {
 
-constexpr double BytesPorMs = 115200.0 / 10.0 / 1000.0; // 8N1: ten bits a byte
 constexpr int TamanhoPagina = 512;
 
 // The device's own 16-bit sum of a page (and of a template reply's trailer).
@@ -560,7 +559,7 @@ void SimuladorRep2::escoa()
     }
     qint64 permitido = m_saida.size();
     if (m_defeitos.ritmoLinha)
-        permitido = qBound<qint64>(0, static_cast<qint64>(m_relogioRitmo.elapsed() * BytesPorMs) + 1 - m_bytesRitmo,
+        permitido = qBound<qint64>(0, static_cast<qint64>(m_relogioRitmo.elapsed() * (qMax(1, m_defeitos.bitsPorSegundo) / 10000.0)) + 1 - m_bytesRitmo,
                                    m_saida.size());
     if (permitido > 0) {
         const ssize_t n = ::write(m_master, m_saida.constData(), static_cast<size_t>(permitido));

@@ -70,7 +70,8 @@ struct DefeitosRep2
     QHash<QByteArray, QByteArray> respostaFixa; // command ("CLK", "FUN", ...) -> reply sent instead
     int paginasCheckErrado = 0;   // the next N pages carry a wrong check (-1: every page)
     int derrubaAposPaginas = -1;  // falls silent after serving N pages
-    bool ritmoLinha = false;      // bytes paced at 115200 bit/s
+    bool ritmoLinha = false;      // bytes paced at the line speed
+    int bitsPorSegundo = 115200;  // line speed of the pacing (8N1: ten bits a byte)
 };
 
 class SimuladorRep2 : public QObject
