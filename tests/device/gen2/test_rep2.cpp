@@ -90,6 +90,7 @@ private Q_SLOTS:
     void logComChaveDebug_data();
     void logComChaveDebug();
     void ocupadoRecusaSegunda();
+    void linhaCaiNoMeio();
     void arquivoDeEstadoDoSimulador();
     void janelaSempreFecha_data();
     void janelaSempreFecha();
@@ -654,6 +655,20 @@ void TestRep2::ocupadoRecusaSegunda()
     QCOMPARE(fim.count(), 1);
     QVERIFY(RetornoComunicacao.startsWith("0;"));
     QCOMPARE(m_sim->requisicoes(), QList<QByteArray>{"$#TCM"});
+}
+
+void TestRep2::linhaCaiNoMeio()
+{
+    // The device goes away while a reply is awaited: the conversation still ends.
+    m_sim->defeitos().silencioso = true;
+    connect(m_sim.get(), &SimuladorRep2::requisicaoRecebida, m_sim.get(), [this] { m_sim->fecha(); },
+            Qt::QueuedConnection);
+    TfREP2 w(rapido());
+    QVERIFY(w.Status(m_p));
+    w.exec();
+    QVERIFY(!w.motor().emConversa());
+    QCOMPARE(RetornoComunicacao, QString());
+    QCOMPARE(w.motor().respostas().last(), QString("TIMEOUT - SEM RESPOSTA"));
 }
 
 void TestRep2::arquivoDeEstadoDoSimulador()
