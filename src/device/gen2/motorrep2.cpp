@@ -174,6 +174,9 @@ bool MotorREP2::AbrePorta(int numero)
 void MotorREP2::RegistraLog(const QString &texto)
 {
     m_rastro.log(texto);
+    // No protocol file for this generation; the call only feeds a mirror
+    // (kelvo-rep --trace).
+    m_rastro.protocolo(texto);
 }
 
 void MotorREP2::ReiniciaRecepcao()
@@ -263,6 +266,8 @@ void MotorREP2::aoReceber()
     m_tentativas = 0;
     m_tmTimeout.start();
     Q_EMIT situacaoAlterada(QStringLiteral("Recebendo informações "));
+    if (m_rastro.espelhoProtocolo)
+        m_rastro.protocolo(QStringLiteral("<<< ") + QString::fromLatin1(m_porta->peek(m_porta->bytesAvailable()).toHex(' ').toUpper()));
     while (m_porta->bytesAvailable() > 0) {
         m_tmTimeout.start();
         char c = 0;
