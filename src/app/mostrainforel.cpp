@@ -100,7 +100,7 @@ void TfMostraInfoRel::preenche(const QString &titulo, const QString &numeroSerie
         usado = 0;
     const QList<QPieSlice *> fatias = m_serie->slices();
     fatias.at(0)->setValue(double(usado));
-    fatias.at(1)->setValue(double(CapacidadeMemoria - usado));
+    fatias.at(1)->setValue(double(qMax<qint64>(0, CapacidadeMemoria - usado)));
 }
 
 qint64 TfMostraInfoRel::espacoUsado() const
