@@ -2,6 +2,7 @@
 
 #include "data/cp1252.h"
 #include "data/sistema.h"
+#include "device/common/paginas.h"
 #include "device/common/portasserial.h"
 #include "device/common/retorno.h"
 
@@ -287,6 +288,19 @@ QByteArray MotorV1::montaPedido(int comando) const
         return pedidoEmpregador(m_empNome, m_empCpfCnpj, m_empCei, m_empLocal, m_empTipo);
     case CMD_RECEBEEMP:
         return pedidoRecebeEmpregador();
+    case CMD_COLETASTATUS:
+    case CMD_COLETACACHESTATUS:
+        return pedidoStatus();
+    case CMD_COLETAMRP: {
+        // "MRP" and the page address, most significant byte first (zero bytes included).
+        const quint32 e = m_coletaPaginas ? m_coletaPaginas->enderecoAtual() : 0;
+        QByteArray r = QByteArrayLiteral("MRP");
+        for (int d = 24; d >= 0; d -= 8)
+            r.append(char((e >> d) & 0xFF));
+        return r;
+    }
+    case CMD_COLETACACHE:
+        return QByteArrayLiteral("UPA");
     default:
         return QByteArray();
     }
@@ -319,7 +333,10 @@ void MotorV1::aoPausa()
 
 // --- Receiving -------------------------------------------------------------
 
-bool MotorV1::ehFluxo(int comando) const { return comando == CMD_LEITURAMT; }
+bool MotorV1::ehFluxo(int comando) const
+{
+    return comando == CMD_LEITURAMT || comando == CMD_COLETAMRP || comando == CMD_COLETACACHE;
+}
 
 void MotorV1::recebe(const QByteArray &dados, bool serial)
 {
@@ -365,6 +382,8 @@ void MotorV1::recebe(const QByteArray &dados, bool serial)
 
 bool MotorV1::consomeFluxo(char byte)
 {
+    if (m_comando == CMD_COLETAMRP || m_comando == CMD_COLETACACHE)
+        return consomeColeta(byte);
     if (m_comando == CMD_LEITURAMT) {
         m_linhaPendente.append(byte);
         if (m_linhaPendente.contains('\r') && m_linhaPendente.contains('\n')) {
@@ -413,6 +432,15 @@ void MotorV1::avalia()
         if (statusCompleto(m_contagem)) {
             interpretaStatus(m_resposta, &m_status);
             RetornoComunicacao = retornoStatus(m_status);
+            if (m_coleta) {
+                // The collection goes on to the employer (kept for the AFD header).
+                m_comandoRepeticao = SEM_COMANDO;
+                m_rastro.log(QStringLiteral("ComandoREP 04"));
+                m_linhaPendente.clear();
+                m_listagem.clear();
+                anuncia(CMD_RECEBEEMP);
+                break;
+            }
             finalizaComunicacao();
         }
         break;
@@ -435,9 +463,21 @@ void MotorV1::avalia()
         if (m_contagem == TamanhoRespostaEmpregador) {
             interpretaEmpregador(m_resposta, &m_empregador);
             RetornoComunicacao = retornoEmpregador(m_empregador);
+            if (m_coleta && retornoSucesso(RetornoComunicacao)) {
+                iniciaColetaStatus();
+                break;
+            }
             m_tmTimeout.stop();
             finalizaComunicacao();
         }
+        break;
+    case CMD_COLETASTATUS:
+        if (statusCompleto(m_contagem))
+            trataColetaStatus();
+        break;
+    case CMD_COLETACACHESTATUS:
+        if (statusCompleto(m_contagem))
+            trataColetaCacheStatus();
         break;
     default:
         break;
@@ -467,6 +507,8 @@ void MotorV1::tickTimeout()
         m_comandoRepeticao = SEM_COMANDO;
         m_pausa.stop();
         iniciaStatus(m_parametros);
+    } else if (m_comandoRepeticao == CMD_COLETAMRP) {
+        repeteColeta();
     }
 }
 
@@ -524,6 +566,7 @@ void MotorV1::fecha()
         m_serial->close();
     m_restoSerial.clear();
     m_fase = Fase::Ocioso;
+    m_coleta = false;
     Q_EMIT terminou();
 }
 

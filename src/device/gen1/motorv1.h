@@ -13,12 +13,17 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QPointer>
+#include <QSqlDatabase>
 #include <QTimer>
+#include <memory>
 
 class QTcpSocket;
 class QSerialPort;
 
 namespace kelvo {
+
+class ArmazemPaginas;
+class ColetaPaginas;
 
 // Every duration of the first-generation link, with its specified value.
 // Tests may pass shorter ones; the programs use these.
@@ -53,6 +58,16 @@ public:
     bool EnviaEmpregador(const TParametrosComunicacao &p, const QString &nome, const QString &cpfcnpj,
                          const QString &cei, const QString &local, int tipo) override;
     bool RecebeEmpregador(const TParametrosComunicacao &p) override;
+    // Collection (motorv1coleta.cpp): status -> employer -> collection status ->
+    // pages -> cache status -> cache -> AFD file, through the shared page
+    // collection (device/common/paginas.h).
+    bool ColetaAFD(const TParametrosComunicacao &p, const QString &arquivo, const QString &filtro,
+                   const QDate &inicio, const QDate &fim) override;
+    // The connection whose parameters the page store copies (default: the data
+    // module's main connection).
+    void defineConexaoPrincipal(const QSqlDatabase &db) { m_principal = db; }
+    // The cache text of the last collection, without its two trailing bytes.
+    QString textoCache() const { return m_textoCache; }
 
     bool emConversa() const override { return m_fase != Fase::Ocioso; }
 
@@ -157,6 +172,25 @@ private:
 
     v1::StatusV1 m_status;
     v1::EmpregadorV1 m_empregador;
+
+    // Collection (motorv1coleta.cpp).
+    void iniciaColetaStatus();
+    void trataColetaStatus();
+    void trataColetaCacheStatus();
+    bool consomeColeta(char byte);
+    void repeteColeta();
+    void terminaColeta();
+    bool m_coleta = false; // status and employer chain into the collection
+    QString m_arquivoAFD;
+    bool m_filtroAFD = false;
+    QDate m_inicioAFD, m_fimAFD;
+    QSqlDatabase m_principal;
+    std::unique_ptr<ArmazemPaginas> m_armazem;
+    std::unique_ptr<ColetaPaginas> m_coletaPaginas;
+    QByteArray m_pagina;   // bytes of the page being received
+    quint16 m_tamanhoCache = 0;
+    QString m_textoCache;  // cache bytes as text, one character per byte
+    bool m_fasePaginas = false;
 
     QString m_legenda, m_titulo, m_situacao;
 };
