@@ -5,8 +5,6 @@
 #include "data/interacao.h"
 #include "data/textos.h"
 
-#include <memory>
-
 namespace kelvo {
 
 bool CpfCnpjEmpresaValido(const QString &cpfcnpj)
@@ -28,10 +26,10 @@ bool tbEmpresaBeforePost(TdmDados &dm, Dataset &ds)
     return dm.VerificaCamposBeforePost(ds);
 }
 
-void tbEmpresaAfterPost(TdmDados &dm, Dataset &ds, bool eraInsercao)
+void tbEmpresaAfterPost(TdmDados &dm, Dataset &ds)
 {
     Q_UNUSED(dm);
-    if (!eraInsercao)
+    if (!ds.ultimaGravacaoFoiInsercao())
         return;
     // The dataset holds the key the server generated for this very insert.
     const int chave = ds.inteiro(QStringLiteral("idempresa"));
@@ -41,18 +39,8 @@ void tbEmpresaAfterPost(TdmDados &dm, Dataset &ds, bool eraInsercao)
 
 void instalaRegrasEmpresa(TdmDados &dm)
 {
-    Dataset *ds = dm.tbEmpresa;
-    // Whether the save in progress is an insert: known before the post, needed after it.
-    auto inserindo = std::make_shared<bool>(false);
-    ds->antesGravar = [&dm, inserindo](Dataset &d) {
-        *inserindo = d.estado() == Dataset::Estado::Inserindo;
-        return tbEmpresaBeforePost(dm, d);
-    };
-    ds->aposGravar = [&dm, inserindo](Dataset &d) {
-        const bool eraInsercao = *inserindo;
-        *inserindo = false;
-        tbEmpresaAfterPost(dm, d, eraInsercao);
-    };
+    dm.tbEmpresa->antesGravar = [&dm](Dataset &d) { return tbEmpresaBeforePost(dm, d); };
+    dm.tbEmpresa->aposGravar = [&dm](Dataset &d) { tbEmpresaAfterPost(dm, d); };
 }
 
 MarcaEmpresaNoEscopo::MarcaEmpresaNoEscopo(TdmDados &dm, int marca) : m_dm(dm), m_anterior(dm.marcaEmpresa)

@@ -28,7 +28,7 @@ bool tbEmpresaBeforePost(TdmDados &dm, Dataset &ds);
 // Company after-save rule: a record just inserted is re-opened on the key the
 // insert itself returned (not the greatest key of the table, which is another
 // workstation's row when two insert at once).
-void tbEmpresaAfterPost(TdmDados &dm, Dataset &ds, bool eraInsercao);
+void tbEmpresaAfterPost(TdmDados &dm, Dataset &ds);
 
 // Plugs both rules into dm.tbEmpresa.
 void instalaRegrasEmpresa(TdmDados &dm);

@@ -4,6 +4,7 @@
 #include "ambiente.h"
 #include "device/common/retorno.h"
 #include "gen2/simulador2.h"
+#include "simulador1.h"
 #include "operations/enviarecebeempresa.h"
 
 #include <QAction>
@@ -17,6 +18,7 @@
 
 using namespace kelvo;
 using namespace kelvo::teste;
+using kelvo::sim::SimuladorRep1;
 using kelvo::sim::SimuladorRep2;
 
 namespace {
@@ -24,11 +26,136 @@ namespace {
 constexpr int PortaSim = 7;
 const QString kSerial = QStringLiteral("00004000200012345");
 
+// The simulated device of one generation, seen the same way by every case:
+// first generation ("REP") on a real TCP socket on loopback, new generation
+// ("REP2") on a real pseudo-terminal.
+class Equipamento
+{
+public:
+    struct Empregador
+    {
+        int tipo = 1; // 1 CNPJ, 2 CPF
+        QString nome;
+        QString cpfcnpj;
+        QString cei;
+        QString local;
+    };
+
+    virtual ~Equipamento() = default;
+    virtual QString modelo() const = 0;
+    virtual bool abre(QString *erro) = 0;
+    // The tbcoletor columns that reach this device.
+    virtual void ligaColetor(AmbienteEmpresa &amb, int idcoletor) = 0;
+    virtual void defineSerial(const QString &serial) = 0;
+    virtual void defineEmpregador(const Empregador &e) = 0;
+    // What the device holds: texts without the ";" terminator and the blanks after it.
+    virtual Empregador empregador() = 0;
+    virtual void silencioso() = 0;
+    virtual void recusa(const QByteArray &resposta) = 0;
+    virtual int pedidos() = 0;            // complete requests received
+    virtual QByteArray ultimoPedido() = 0; // command letters first
+    virtual bool nadaRecebido() = 0;
+};
+
+QString semTerminador(const QString &t)
+{
+    const qsizetype i = t.indexOf(QLatin1Char(';'));
+    return (i < 0 ? t : t.left(i)).trimmed();
+}
+
+class Equipamento1 : public Equipamento
+{
+public:
+    QString modelo() const override { return QStringLiteral("REP"); }
+    bool abre(QString *erro) override { return m_sim.escutaTCP(0, erro); }
+    void ligaColetor(AmbienteEmpresa &amb, int idcoletor) override
+    {
+        executa(amb.db(), QStringLiteral("update tbcoletor set tipocomunicacao = 'T', ip = '127.0.0.1', portaip = %1 "
+                                         "where idcoletor = %2")
+                              .arg(m_sim.portaTCP())
+                              .arg(idcoletor));
+    }
+    void defineSerial(const QString &serial) override { m_sim.estado().serial = serial; }
+    void defineEmpregador(const Empregador &e) override
+    {
+        auto &s = m_sim.estado();
+        s.tipoEmpregador = e.tipo == 1 ? '1' : '2';
+        s.nomeEmpregador = e.nome;
+        s.cpfCnpj = e.cpfcnpj;
+        s.cei = e.cei;
+        s.local = e.local;
+    }
+    Empregador empregador() override
+    {
+        const auto &s = m_sim.estado();
+        return {s.tipoEmpregador == '1' ? 1 : 2, semTerminador(s.nomeEmpregador), s.cpfCnpj, s.cei,
+                semTerminador(s.local)};
+    }
+    void silencioso() override { m_sim.defeitos().silencioso = true; }
+    void recusa(const QByteArray &r) override { m_sim.defeitos().recusa = r; }
+    int pedidos() override { return m_sim.pedidos().size(); }
+    QByteArray ultimoPedido() override { return m_sim.pedidos().isEmpty() ? QByteArray() : m_sim.pedidos().last(); }
+    bool nadaRecebido() override { return m_sim.despertares() == 0 && m_sim.pedidos().isEmpty(); }
+
+private:
+    SimuladorRep1 m_sim;
+};
+
+class Equipamento2 : public Equipamento
+{
+public:
+    QString modelo() const override { return QStringLiteral("REP2"); }
+    bool abre(QString *erro) override
+    {
+        if (!m_sim.abre(erro))
+            return false;
+        return ArquivoConfig().escreveTexto("PORTAS", "COM7", m_sim.caminho());
+    }
+    void ligaColetor(AmbienteEmpresa &amb, int idcoletor) override
+    {
+        executa(amb.db(), QStringLiteral("update tbcoletor set tipocomunicacao = 'S', portaserial = %1 where "
+                                         "idcoletor = %2")
+                              .arg(PortaSim)
+                              .arg(idcoletor));
+    }
+    void defineSerial(const QString &serial) override { m_sim.estado().serial = serial; }
+    void defineEmpregador(const Empregador &e) override
+    {
+        auto &s = m_sim.estado();
+        s.tipoEmpregador = e.tipo;
+        s.nomeEmpregador = e.nome;
+        s.cpfCnpj = e.cpfcnpj;
+        s.cei = e.cei;
+        s.local = e.local;
+    }
+    Empregador empregador() override
+    {
+        const auto &s = m_sim.estado();
+        return {s.tipoEmpregador, s.nomeEmpregador.trimmed(), s.cpfCnpj, s.cei, s.local.trimmed()};
+    }
+    void silencioso() override { m_sim.defeitos().silencioso = true; }
+    void recusa(const QByteArray &r) override { m_sim.defeitos().recusa = r; }
+    int pedidos() override { return m_sim.requisicoes().size(); }
+    QByteArray ultimoPedido() override
+    {
+        // Requests after "$", without the leading "#".
+        const QByteArray r = m_sim.requisicoes().isEmpty() ? QByteArray() : m_sim.requisicoes().last();
+        return r.startsWith('#') ? r.mid(1) : r;
+    }
+    bool nadaRecebido() override { return m_sim.recebido().isEmpty(); }
+
+private:
+    SimuladorRep2 m_sim;
+};
+
 } // namespace
 
 class TestEnviaRecebeEmpresa : public QObject
 {
     Q_OBJECT
+public:
+    explicit TestEnviaRecebeEmpresa(const QString &modelo) : m_modelo(modelo) {}
+
 private Q_SLOTS:
     void initTestCase();
     void cleanupTestCase() { m_amb.encerra(); }
@@ -65,7 +192,8 @@ private:
     AmbienteEmpresa m_amb;
     InteracaoGravada m_g;
     std::unique_ptr<InteracaoNoEscopo> m_escopo;
-    std::unique_ptr<SimuladorRep2> m_sim;
+    QString m_modelo;
+    std::unique_ptr<Equipamento> m_sim;
     int m_idcoletor = 0;
 };
 
@@ -74,6 +202,7 @@ void TestEnviaRecebeEmpresa::initTestCase()
     KELVO_EXIGE_SERVIDOR();
     QString erro;
     QVERIFY2(m_amb.prepara(&erro), qPrintable(erro));
+    qInfo("generation: model \"%s\"", qPrintable(m_modelo));
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Configurador Kelvo"));
 }
 
@@ -83,12 +212,15 @@ void TestEnviaRecebeEmpresa::init()
     m_g.mensagens.clear();
     m_g.respostas.clear();
     m_escopo = std::make_unique<InteracaoNoEscopo>(&m_g);
-    m_sim = std::make_unique<SimuladorRep2>();
+    if (m_modelo == QLatin1String("REP"))
+        m_sim = std::make_unique<Equipamento1>();
+    else
+        m_sim = std::make_unique<Equipamento2>();
     QString erro;
     QVERIFY2(m_sim->abre(&erro), qPrintable(erro));
-    m_sim->estado().serial = kSerial;
-    QVERIFY(ArquivoConfig().escreveTexto("PORTAS", "COM7", m_sim->caminho()));
-    m_idcoletor = m_amb.insereColetor(kSerial, QStringLiteral("REP2"), PortaSim);
+    m_sim->defineSerial(kSerial);
+    m_idcoletor = m_amb.insereColetor(kSerial, m_modelo, PortaSim);
+    m_sim->ligaColetor(m_amb, m_idcoletor);
     QVERIFY(m_amb.dm().tbColetor->abre({{QStringLiteral("pidcoletor"), m_idcoletor}}));
 }
 
@@ -153,12 +285,8 @@ void TestEnviaRecebeEmpresa::cpfCnpjSemZeros()
 void TestEnviaRecebeEmpresa::receberCriaEmpresaEVincula()
 {
     m_amb.insereEmpresa(QStringLiteral("Alfa"), QStringLiteral("12345678909"), QStringLiteral("F"));
-    auto &e = m_sim->estado();
-    e.tipoEmpregador = 1;
-    e.nomeEmpregador = QStringLiteral("ACME INDÚSTRIA LTDA   ");
-    e.cpfCnpj = QStringLiteral("11222333000181");
-    e.cei = QStringLiteral("123456789012");
-    e.local = QStringLiteral("Rua A, 10");
+    m_sim->defineEmpregador({1, QStringLiteral("ACME INDÚSTRIA LTDA   "), QStringLiteral("11222333000181"),
+                             QStringLiteral("123456789012"), QStringLiteral("Rua A, 10")});
     FluxoEnviaRecebeEmpresa f(kSerial);
     QVERIFY(f.abreLista());
     QCOMPARE(f.linhaLigada(), -1);
@@ -189,7 +317,7 @@ void TestEnviaRecebeEmpresa::receberCriaEmpresaEVincula()
     QCOMPARE(f.linhaAtual(), linha);
     // The check switched off for this insert only.
     QCOMPARE(m_amb.dm().marcaEmpresa, 0);
-    QCOMPARE(m_sim->requisicoes().size(), 2);
+    QCOMPARE(m_sim->pedidos(), 2);
 }
 
 void TestEnviaRecebeEmpresa::receberVinculaEmpresaExistente_data()
@@ -211,11 +339,7 @@ void TestEnviaRecebeEmpresa::receberVinculaEmpresaExistente()
     m_amb.insereEmpresa(QStringLiteral("Alfa"), QStringLiteral("11111111111111"));
     const int id = m_amb.insereEmpresa(QStringLiteral("Beta"), cadastrado, QStringLiteral("F"), QString(),
                                        QStringLiteral("Matriz"));
-    auto &e = m_sim->estado();
-    e.tipoEmpregador = tipo;
-    e.nomeEmpregador = QStringLiteral("NOME NO REP");
-    e.cpfCnpj = noEquipamento;
-    e.local = QStringLiteral("Filial");
+    m_sim->defineEmpregador({tipo, QStringLiteral("NOME NO REP"), noEquipamento, QString(), QStringLiteral("Filial")});
     FluxoEnviaRecebeEmpresa f(kSerial);
     QVERIFY(f.abreLista());
     QVERIFY(roda(f, false));
@@ -234,10 +358,7 @@ void TestEnviaRecebeEmpresa::receberVinculaEmpresaExistente()
 
 void TestEnviaRecebeEmpresa::receberDuasVezesUmaEmpresa()
 {
-    auto &e = m_sim->estado();
-    e.tipoEmpregador = 2;
-    e.nomeEmpregador = QStringLiteral("JOSÉ DA SILVA");
-    e.cpfCnpj = QStringLiteral("00000000000191");
+    m_sim->defineEmpregador({2, QStringLiteral("JOSÉ DA SILVA"), QStringLiteral("00000000000191"), QString(), QString()});
     FluxoEnviaRecebeEmpresa f(kSerial);
     QVERIFY(f.abreLista());
     QVERIFY(roda(f, false));
@@ -256,9 +377,7 @@ void TestEnviaRecebeEmpresa::receberDuasVezesUmaEmpresa()
 void TestEnviaRecebeEmpresa::receberEmpresaRecusadaPelasRegras()
 {
     // A device employer without a name: the required-fields rule still applies.
-    auto &e = m_sim->estado();
-    e.nomeEmpregador = QString();
-    e.cpfCnpj = QStringLiteral("11222333000181");
+    m_sim->defineEmpregador({1, QString(), QStringLiteral("11222333000181"), QString(), QString()});
     FluxoEnviaRecebeEmpresa f(kSerial);
     QVERIFY(f.abreLista());
     QVERIFY(roda(f, false));
@@ -282,7 +401,7 @@ void TestEnviaRecebeEmpresa::receberEmpresaRecusadaPelasRegras()
 
 void TestEnviaRecebeEmpresa::receberSemEmpregador()
 {
-    m_sim->estado().cpfCnpj = QStringLiteral("00000000000000");
+    m_sim->defineEmpregador({1, QStringLiteral("SEM"), QStringLiteral("00000000000000"), QString(), QString()});
     FluxoEnviaRecebeEmpresa f(kSerial);
     QVERIFY(f.abreLista());
     QVERIFY(roda(f, false));
@@ -312,12 +431,12 @@ void TestEnviaRecebeEmpresa::enviarVinculaEMoveLinha()
     QVERIFY2(f.resultado().sucesso, qPrintable(m_g.textos().join(" / ")));
     QVERIFY(m_g.mensagens.isEmpty());
 
-    const auto &e = m_sim->estado();
-    QCOMPARE(e.tipoEmpregador, 1);
-    QCOMPARE(e.nomeEmpregador.trimmed(), QStringLiteral("Beta Comércio"));
-    QCOMPARE(e.cpfCnpj, QStringLiteral("11222333000181"));
+    const Equipamento::Empregador e = m_sim->empregador();
+    QCOMPARE(e.tipo, 1);
+    QCOMPARE(e.nome, QStringLiteral("Beta Comércio"));
+    QCOMPARE(e.cpfcnpj, QStringLiteral("11222333000181"));
     QCOMPARE(e.cei, QStringLiteral("987654321098"));
-    QCOMPARE(e.local.trimmed(), QStringLiteral("Centro"));
+    QCOMPARE(e.local, QStringLiteral("Centro"));
 
     QCOMPARE(m_amb.idempresaDoColetor(m_idcoletor), beta);
     QCOMPARE(f.linhaLigada(), linhaDe(f, "Beta Comércio"));
@@ -332,8 +451,8 @@ void TestEnviaRecebeEmpresa::enviarTipoVazioVaiComoCpfEVolta()
     QVERIFY(f.abreLista());
     QVERIFY(roda(f, true));
     QVERIFY(f.resultado().sucesso);
-    QCOMPARE(m_sim->estado().tipoEmpregador, 2); // sent with type 1 (CPF): "F"
-    QVERIFY(m_sim->requisicoes().last().startsWith("#EMF"));
+    QCOMPARE(m_sim->empregador().tipo, 2); // sent with type 1 (CPF): "F"
+    QVERIFY(m_sim->ultimoPedido().startsWith("EMF"));
     // Reading it back finds the same company, not a second one with blanks.
     executa(m_amb.db(), "update tbcoletor set idempresa = 0");
     QVERIFY(roda(f, false));
@@ -346,7 +465,7 @@ void TestEnviaRecebeEmpresa::enviarTipoVazioVaiComoCpfEVolta()
 void TestEnviaRecebeEmpresa::enviarRecusadoPeloEquipamento()
 {
     m_amb.insereEmpresa(QStringLiteral("Alfa"), QStringLiteral("11222333000181"));
-    m_sim->defeitos().recusa = "!MR";
+    m_sim->recusa("!MR");
     FluxoEnviaRecebeEmpresa f(kSerial);
     QVERIFY(f.abreLista());
     QVERIFY(roda(f, true));
@@ -370,15 +489,14 @@ void TestEnviaRecebeEmpresa::modeloSemGeracaoNadaFaz()
     m_amb.insereEmpresa(QStringLiteral("Alfa"), QStringLiteral("11222333000181"));
     executa(m_amb.db(), QStringLiteral("update tbcoletor set modelocoletor = '%1'").arg(modelo));
     QVERIFY(m_amb.dm().tbColetor->abre({{QStringLiteral("pidcoletor"), m_idcoletor}}));
-    m_sim->estado().nomeEmpregador = QStringLiteral("NO REP");
-    m_sim->estado().cpfCnpj = QStringLiteral("12345678909");
+    m_sim->defineEmpregador({2, QStringLiteral("NO REP"), QStringLiteral("12345678909"), QString(), QString()});
     FluxoEnviaRecebeEmpresa f(kSerial);
     QVERIFY(f.abreLista());
     QVERIFY(!f.enviar());
     QVERIFY(!f.receber());
     QVERIFY(!f.emAndamento());
     QTest::qWait(300);
-    QVERIFY(m_sim->recebido().isEmpty());
+    QVERIFY(m_sim->nadaRecebido());
     QVERIFY(m_g.mensagens.isEmpty());
     QCOMPARE(m_amb.empresas(), 1);
     QCOMPARE(m_amb.idempresaDoColetor(m_idcoletor), 0);
@@ -396,9 +514,8 @@ void TestEnviaRecebeEmpresa::outroEquipamentoRecusado()
     QFETCH(bool, enviar);
     m_amb.insereEmpresa(QStringLiteral("Alfa"), QStringLiteral("11222333000181"));
     const QString outro = QStringLiteral("00004000200077777");
-    m_sim->estado().serial = outro;
-    m_sim->estado().nomeEmpregador = QStringLiteral("NO REP");
-    m_sim->estado().cpfCnpj = QStringLiteral("12345678909");
+    m_sim->defineSerial(outro);
+    m_sim->defineEmpregador({2, QStringLiteral("NO REP"), QStringLiteral("12345678909"), QString(), QString()});
     FluxoEnviaRecebeEmpresa f(kSerial);
     QVERIFY(f.abreLista());
     QVERIFY(roda(f, enviar));
@@ -409,8 +526,8 @@ void TestEnviaRecebeEmpresa::outroEquipamentoRecusado()
     QCOMPARE(m_g.mensagens[0].icone, Icone::Aviso);
     QCOMPARE(m_g.mensagens[0].titulo, QStringLiteral("Aviso"));
     // Only the status went to the device; nothing was written anywhere.
-    QCOMPARE(m_sim->requisicoes().size(), 1);
-    QCOMPARE(m_sim->estado().cpfCnpj, QStringLiteral("12345678909"));
+    QCOMPARE(m_sim->pedidos(), 1);
+    QCOMPARE(m_sim->empregador().cpfcnpj, QStringLiteral("12345678909"));
     QCOMPARE(m_amb.empresas(), 1);
     QCOMPARE(m_amb.idempresaDoColetor(m_idcoletor), 0);
 }
@@ -418,7 +535,7 @@ void TestEnviaRecebeEmpresa::outroEquipamentoRecusado()
 void TestEnviaRecebeEmpresa::equipamentoSemResposta()
 {
     m_amb.insereEmpresa(QStringLiteral("Alfa"), QStringLiteral("11222333000181"));
-    m_sim->defeitos().silencioso = true;
+    m_sim->silencioso();
     FluxoEnviaRecebeEmpresa f(kSerial);
     QVERIFY(f.abreLista());
     QVERIFY(roda(f, true));
@@ -470,7 +587,7 @@ void TestEnviaRecebeEmpresa::janela()
     QCOMPARE(fundo(0), QColor(Qt::white));
     QCOMPARE(fundo(1), QColor(0, 128, 255));
     QCOMPARE(w.grade->currentIndex().row(), 1);
-    QCOMPARE(m_sim->estado().nomeEmpregador.trimmed(), QStringLiteral("Beta"));
+    QCOMPARE(m_sim->empregador().nome, QStringLiteral("Beta"));
     QVERIFY(m_g.mensagens.isEmpty());
 
     w.actFechar->trigger();
@@ -501,5 +618,16 @@ void TestEnviaRecebeEmpresa::janelaPelaChaveDoRep()
     QVERIFY(m_g.mensagens.isEmpty());
 }
 
-QTEST_MAIN(TestEnviaRecebeEmpresa)
+// Every case runs on both generations, each with the engine the program's
+// dispatch by model creates (the specified timings).
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    int falhas = 0;
+    for (const QString &modelo : {QStringLiteral("REP2"), QStringLiteral("REP")}) {
+        TestEnviaRecebeEmpresa t(modelo);
+        falhas += QTest::qExec(&t, argc, argv);
+    }
+    return falhas;
+}
 #include "test_enviarecebeempresa.moc"
