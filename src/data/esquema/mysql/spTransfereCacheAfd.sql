@@ -48,8 +48,8 @@ BEGIN
     SET vlinha = REPLACE(SUBSTRING(vtexto, vpos, vcr - vpos), CHAR(10), '');
     IF CHAR_LENGTH(vlinha) > 0 THEN
       INSERT INTO tbafd (nsr, idrep, conteudo, datahoracoleta)
-      SELECT LEFT(vlinha, 9), Pidrep, LEFT(vlinha, 512), vagora FROM DUAL
-       WHERE NOT EXISTS (SELECT 1 FROM tbafd WHERE nsr = LEFT(vlinha, 9) AND idrep = Pidrep);
+      VALUES (LEFT(vlinha, 9), Pidrep, LEFT(vlinha, 512), vagora)
+      ON DUPLICATE KEY UPDATE nsr = nsr;
     END IF;
     SET vlinha = '';
     SET vpos = vcr + 1;
@@ -59,8 +59,8 @@ BEGIN
                                  WHEN '2' THEN 299 WHEN '3' THEN 34 WHEN '4' THEN 34 WHEN '5' THEN 87
                                  ELSE -1 END THEN
     INSERT INTO tbafd (nsr, idrep, conteudo, datahoracoleta)
-    SELECT LEFT(vlinha, 9), Pidrep, vlinha, vagora FROM DUAL
-     WHERE NOT EXISTS (SELECT 1 FROM tbafd WHERE nsr = LEFT(vlinha, 9) AND idrep = Pidrep);
+    VALUES (LEFT(vlinha, 9), Pidrep, vlinha, vagora)
+    ON DUPLICATE KEY UPDATE nsr = nsr;
   END IF;
   COMMIT;
 END

@@ -68,15 +68,15 @@ BEGIN
         SET vlinha = CONCAT(vlinha, SUBSTRING(vconteudo, vpos));
         LEAVE varredura;
       END IF;
-      SET vlinha = REPLACE(CONCAT(vlinha, SUBSTRING(vconteudo, vpos, vcr - vpos)), CHAR(10), '');
+      SET vlinha = REPLACE(CONCAT(vlinha, SUBSTRING(vconteudo, vpos, vcr - vpos)), CHAR(10), ''), vpos = vcr + 1;
       IF CHAR_LENGTH(vlinha) > 0 THEN
+        -- a NSR already stored for the device keeps its row
         INSERT INTO tbafd (nsr, idrep, conteudo, datahoracoleta)
-        SELECT LEFT(vlinha, 9), Pidrep, LEFT(vlinha, 512), vagora FROM DUAL
-         WHERE NOT EXISTS (SELECT 1 FROM tbafd WHERE nsr = LEFT(vlinha, 9) AND idrep = Pidrep);
+        VALUES (LEFT(vlinha, 9), Pidrep, LEFT(vlinha, 512), vagora)
+        ON DUPLICATE KEY UPDATE nsr = nsr;
         SET vmarca = true;
       END IF;
       SET vlinha = '';
-      SET vpos = vcr + 1;
     END LOOP;
     IF vmarca THEN
       UPDATE tbmemoriarep SET afdconvertido = 'S' WHERE idrep = Pidrep AND mrp = vmrp;
