@@ -48,6 +48,9 @@ MarcaEmpresaNoEscopo::MarcaEmpresaNoEscopo(TdmDados &dm, int marca) : m_dm(dm), 
     m_dm.marcaEmpresa = marca;
 }
 
-MarcaEmpresaNoEscopo::~MarcaEmpresaNoEscopo() { m_dm.marcaEmpresa = m_anterior; }
+MarcaEmpresaNoEscopo::~MarcaEmpresaNoEscopo()
+{
+    m_dm.marcaEmpresa = m_anterior;
+}
 
 } // namespace kelvo

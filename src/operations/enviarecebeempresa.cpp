@@ -25,7 +25,10 @@ namespace {
 const QString kModeloV1 = QStringLiteral("REP");
 const QString kModeloV2 = QStringLiteral("REP2");
 
-QString semBrancos(const QString &t) { return t.trimmed(); }
+QString semBrancos(const QString &t)
+{
+    return t.trimmed();
+}
 
 // The REP's model as the dispatch knows it ("REP", "REP2"), or empty.
 QString modeloConhecido(const QString &modelo)
@@ -67,16 +70,24 @@ EmpregadorRecebido interpretaEmpregadorRecebido(const QString &retorno)
 bool mesmoCpfCnpj(const QString &a, const QString &b)
 {
     const QString zero = QStringLiteral("0");
-    return CompletaTexto(a.trimmed(), 20, Lado::Esquerda, zero) == CompletaTexto(b.trimmed(), 20, Lado::Esquerda, zero);
+    return CompletaTexto(a.trimmed(), 20, Lado::Esquerda, zero) ==
+           CompletaTexto(b.trimmed(), 20, Lado::Esquerda, zero);
 }
 
-int tipoEmpregadorDe(const QString &tipopessoafj) { return tipopessoafj == QLatin1String("J") ? 0 : 1; }
+int tipoEmpregadorDe(const QString &tipopessoafj)
+{
+    return tipopessoafj == QLatin1String("J") ? 0 : 1;
+}
 
-QString numeroSerieDoStatus(const QString &retorno) { return retorno.mid(30, 17); }
+QString numeroSerieDoStatus(const QString &retorno)
+{
+    return retorno.mid(30, 17);
+}
 
 QString mensagemColetorDiferente(const QString &numeroSerie)
 {
-    return QStringLiteral("O coletor selecionado é diferente do que está ligado.\rCódigo do REP ligado a serial: ") +
+    return QStringLiteral(
+               "O coletor selecionado é diferente do que está ligado.\rCódigo do REP ligado a serial: ") +
            numeroSerie;
 }
 
@@ -87,10 +98,11 @@ FluxoEnviaRecebeEmpresa::FluxoEnviaRecebeEmpresa(const QString &codigocoletor, Q
       m_lista(new Dataset(QStringLiteral("qyListaEmpresas"), this))
 {
     // The joined REP column is named so it cannot be mistaken for the company's key.
-    m_lista->defineSql(QStringLiteral("select tbempresa.*, tbcoletor.idempresa as idempresa_1 from tbempresa\n"
-                                      "left join tbcoletor on tbcoletor.idempresa = tbempresa.idempresa and "
-                                      "tbcoletor.codigocoletor = :pcodigocoletor\n"
-                                      "order by razaosocial"));
+    m_lista->defineSql(
+        QStringLiteral("select tbempresa.*, tbcoletor.idempresa as idempresa_1 from tbempresa\n"
+                       "left join tbcoletor on tbcoletor.idempresa = tbempresa.idempresa and "
+                       "tbcoletor.codigocoletor = :pcodigocoletor\n"
+                       "order by razaosocial"));
     TdmDados &dm = dmDados();
     dm.AdaptaSQLBanco(this);
     // The company created from the device goes through the company rules.
@@ -157,9 +169,15 @@ int FluxoEnviaRecebeEmpresa::linhaDaEmpresa(int idempresa) const
     return -1;
 }
 
-bool FluxoEnviaRecebeEmpresa::enviar() { return inicia(Acao::Enviar); }
+bool FluxoEnviaRecebeEmpresa::enviar()
+{
+    return inicia(Acao::Enviar);
+}
 
-bool FluxoEnviaRecebeEmpresa::receber() { return inicia(Acao::Receber); }
+bool FluxoEnviaRecebeEmpresa::receber()
+{
+    return inicia(Acao::Receber);
+}
 
 bool FluxoEnviaRecebeEmpresa::inicia(Acao acao)
 {
@@ -184,12 +202,14 @@ bool FluxoEnviaRecebeEmpresa::inicia(Acao acao)
     }
     m_resultado = Resultado();
     m_resultado.acao = acao;
-    connect(m_motor, &MotorREP::terminou, this, &FluxoEnviaRecebeEmpresa::aoTerminarMotor, Qt::QueuedConnection);
+    connect(m_motor, &MotorREP::terminou, this, &FluxoEnviaRecebeEmpresa::aoTerminarMotor,
+            Qt::QueuedConnection);
     Q_EMIT motorCriado(m_motor);
     m_etapa = Etapa::Status;
     RetornoComunicacao.clear();
     if (!m_motor->Status(parametros()))
-        QTimer::singleShot(0, this, [this] { falha(QStringLiteral("O equipamento está ocupado com outra comunicação.")); });
+        QTimer::singleShot(
+            0, this, [this] { falha(QStringLiteral("O equipamento está ocupado com outra comunicação.")); });
     return true;
 }
 
@@ -241,8 +261,9 @@ void FluxoEnviaRecebeEmpresa::aposStatus()
     bool iniciou = false;
     if (m_resultado.acao == Acao::Enviar) {
         m_etapa = Etapa::Envio;
-        iniciou = m_motor->EnviaEmpregador(parametros(), m_enviada.razaosocial, m_enviada.cpfcnpj, m_enviada.cei,
-                                           m_enviada.localtrabalho, tipoEmpregadorDe(m_enviada.tipopessoafj));
+        iniciou =
+            m_motor->EnviaEmpregador(parametros(), m_enviada.razaosocial, m_enviada.cpfcnpj, m_enviada.cei,
+                                     m_enviada.localtrabalho, tipoEmpregadorDe(m_enviada.tipopessoafj));
     } else {
         m_etapa = Etapa::Leitura;
         iniciou = m_motor->RecebeEmpregador(parametros());
@@ -358,7 +379,8 @@ bool FluxoEnviaRecebeEmpresa::criaEmpresa(const EmpregadorRecebido &e, int *idem
     ds.defineValor(QStringLiteral("razaosocial"), e.nome);
     ds.defineValor(QStringLiteral("cpfcnpj"), e.cpfcnpj);
     ds.defineValor(QStringLiteral("localtrabalho"), e.local);
-    ds.defineValor(QStringLiteral("tipopessoafj"), e.tipo == QLatin1String("1") ? QStringLiteral("J") : QStringLiteral("F"));
+    ds.defineValor(QStringLiteral("tipopessoafj"),
+                   e.tipo == QLatin1String("1") ? QStringLiteral("J") : QStringLiteral("F"));
     ds.defineValor(QStringLiteral("cei"), e.cei);
     if (!ds.grava()) {
         m_resultado.mensagem = ds.erro();
@@ -421,7 +443,8 @@ public:
     QVariant headerData(int secao, Qt::Orientation o, int papel) const override
     {
         static const QStringList titulos = {QStringLiteral("F/J"), QStringLiteral("CPF/CNPJ"),
-                                            QStringLiteral("Nome da empresa"), QStringLiteral("Local de trabalho")};
+                                            QStringLiteral("Nome da empresa"),
+                                            QStringLiteral("Local de trabalho")};
         if (o == Qt::Horizontal && papel == Qt::DisplayRole && secao >= 0 && secao < titulos.size())
             return titulos.at(secao);
         return QAbstractTableModel::headerData(secao, o, papel);
@@ -532,7 +555,10 @@ private:
 
 } // namespace
 
-QColor TfEnviaRecebeEmpresa::corLigada() { return QColor(0, 128, 255); }
+QColor TfEnviaRecebeEmpresa::corLigada()
+{
+    return QColor(0, 128, 255);
+}
 
 TfEnviaRecebeEmpresa::TfEnviaRecebeEmpresa(const QString &codigocoletor, QWidget *parent)
     : QDialog(parent), m_fluxo(new FluxoEnviaRecebeEmpresa(codigocoletor, this))
@@ -600,13 +626,19 @@ void TfEnviaRecebeEmpresa::sincronizaSelecao()
 {
     const int linha = m_fluxo->linhaAtual();
     if (linha >= 0)
-        grade->selectionModel()->setCurrentIndex(m_modelo->index(linha, 0),
-                                                 QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        grade->selectionModel()->setCurrentIndex(
+            m_modelo->index(linha, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
-void TfEnviaRecebeEmpresa::Enviar() { executa(m_fluxo->enviar()); }
+void TfEnviaRecebeEmpresa::Enviar()
+{
+    executa(m_fluxo->enviar());
+}
 
-void TfEnviaRecebeEmpresa::Receber() { executa(m_fluxo->receber()); }
+void TfEnviaRecebeEmpresa::Receber()
+{
+    executa(m_fluxo->receber());
+}
 
 void TfEnviaRecebeEmpresa::executa(bool iniciou)
 {

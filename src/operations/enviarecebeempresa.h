@@ -82,15 +82,20 @@ class FluxoEnviaRecebeEmpresa : public QObject
 {
     Q_OBJECT
 public:
-    enum class Acao { Nenhuma, Enviar, Receber };
+    enum class Acao
+    {
+        Nenhuma,
+        Enviar,
+        Receber
+    };
 
     struct Resultado
     {
         Acao acao = Acao::Nenhuma;
         bool sucesso = false;
-        QString retorno;       // RetornoComunicacao of the step that decided
-        QString mensagem;      // the last message shown (empty on success)
-        int idempresa = 0;     // the company linked
+        QString retorno;   // RetornoComunicacao of the step that decided
+        QString mensagem;  // the last message shown (empty on success)
+        int idempresa = 0; // the company linked
         bool empresaCriada = false;
     };
 
@@ -129,7 +134,13 @@ Q_SIGNALS:
     void concluida();
 
 private:
-    enum class Etapa { Parado, Status, Envio, Leitura };
+    enum class Etapa
+    {
+        Parado,
+        Status,
+        Envio,
+        Leitura
+    };
 
     bool inicia(Acao acao);
     TParametrosComunicacao parametros() const;

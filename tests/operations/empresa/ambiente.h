@@ -40,7 +40,8 @@ public:
         {
             TdmCriaBanco cria(c);
             if (cria.CriaBanco(false) != ResultadoCriacao::Criado) {
-                *erro = QStringLiteral("creation: ") + cria.ultimoErro() + QLatin1Char(' ') + g.textos().join(" / ");
+                *erro = QStringLiteral("creation: ") + cria.ultimoErro() + QLatin1Char(' ') +
+                        g.textos().join(" / ");
                 return false;
             }
         }
@@ -81,8 +82,9 @@ public:
                       const QString &cei = QString(), const QString &local = QString())
     {
         QSqlQuery q(db());
-        q.prepare(QStringLiteral("insert into tbempresa (razaosocial, tipopessoafj, cpfcnpj, cei, localtrabalho) "
-                                 "values (?, ?, ?, ?, ?)"));
+        q.prepare(
+            QStringLiteral("insert into tbempresa (razaosocial, tipopessoafj, cpfcnpj, cei, localtrabalho) "
+                           "values (?, ?, ?, ?, ?)"));
         q.addBindValue(razao);
         q.addBindValue(tipo.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(tipo));
         q.addBindValue(cpfcnpj);
@@ -97,8 +99,9 @@ public:
                       const QString &descricao = QStringLiteral("REP da portaria"))
     {
         QSqlQuery q(db());
-        q.prepare(QStringLiteral("insert into tbcoletor (descricao, codigocoletor, modelocoletor, tipocomunicacao, "
-                                 "portaserial, idempresa) values (?, ?, ?, 'S', ?, ?)"));
+        q.prepare(
+            QStringLiteral("insert into tbcoletor (descricao, codigocoletor, modelocoletor, tipocomunicacao, "
+                           "portaserial, idempresa) values (?, ?, ?, 'S', ?, ?)"));
         q.addBindValue(descricao);
         q.addBindValue(codigo);
         q.addBindValue(modelo);
@@ -111,7 +114,9 @@ public:
 
     int idempresaDoColetor(int idcoletor)
     {
-        return valor(db(), QStringLiteral("select idempresa from tbcoletor where idcoletor = %1").arg(idcoletor)).toInt();
+        return valor(db(),
+                     QStringLiteral("select idempresa from tbcoletor where idcoletor = %1").arg(idcoletor))
+            .toInt();
     }
     int empresas() { return valor(db(), QStringLiteral("select count(*) from tbempresa")).toInt(); }
 

@@ -4,8 +4,8 @@
 #include "ambiente.h"
 #include "device/common/retorno.h"
 #include "gen2/simulador2.h"
-#include "simulador1.h"
 #include "operations/enviarecebeempresa.h"
+#include "simulador1.h"
 
 #include <QAction>
 #include <QApplication>
@@ -52,7 +52,7 @@ public:
     virtual Empregador empregador() = 0;
     virtual void silencioso() = 0;
     virtual void recusa(const QByteArray &resposta) = 0;
-    virtual int pedidos() = 0;            // complete requests received
+    virtual int pedidos() = 0;             // complete requests received
     virtual QByteArray ultimoPedido() = 0; // command letters first
     virtual bool nadaRecebido() = 0;
 };
@@ -70,10 +70,11 @@ public:
     bool abre(QString *erro) override { return m_sim.escutaTCP(0, erro); }
     void ligaColetor(AmbienteEmpresa &amb, int idcoletor) override
     {
-        executa(amb.db(), QStringLiteral("update tbcoletor set tipocomunicacao = 'T', ip = '127.0.0.1', portaip = %1 "
-                                         "where idcoletor = %2")
-                              .arg(m_sim.portaTCP())
-                              .arg(idcoletor));
+        executa(amb.db(),
+                QStringLiteral("update tbcoletor set tipocomunicacao = 'T', ip = '127.0.0.1', portaip = %1 "
+                               "where idcoletor = %2")
+                    .arg(m_sim.portaTCP())
+                    .arg(idcoletor));
     }
     void defineSerial(const QString &serial) override { m_sim.estado().serial = serial; }
     void defineEmpregador(const Empregador &e) override
@@ -94,7 +95,10 @@ public:
     void silencioso() override { m_sim.defeitos().silencioso = true; }
     void recusa(const QByteArray &r) override { m_sim.defeitos().recusa = r; }
     int pedidos() override { return m_sim.pedidos().size(); }
-    QByteArray ultimoPedido() override { return m_sim.pedidos().isEmpty() ? QByteArray() : m_sim.pedidos().last(); }
+    QByteArray ultimoPedido() override
+    {
+        return m_sim.pedidos().isEmpty() ? QByteArray() : m_sim.pedidos().last();
+    }
     bool nadaRecebido() override { return m_sim.despertares() == 0 && m_sim.pedidos().isEmpty(); }
 
 private:
@@ -180,6 +184,7 @@ private Q_SLOTS:
     void outroEquipamentoRecusado_data();
     void outroEquipamentoRecusado();
     void equipamentoSemResposta();
+    void vinculoRecusadoPelasRegrasDoRep();
 
     void janela();
     void janelaPelaChaveDoRep();
@@ -267,11 +272,16 @@ void TestEnviaRecebeEmpresa::cpfCnpjSemZeros_data()
     QTest::addColumn<QString>("cadastrado");
     QTest::addColumn<QString>("recebido");
     QTest::addColumn<bool>("mesmo");
-    QTest::newRow("fewer zeros") << "191" << "00000000000191" << true;
-    QTest::newRow("equal") << "11222333000181" << "11222333000181" << true;
-    QTest::newRow("CPF padded with blanks") << "12345678909" << "   12345678909" << true;
-    QTest::newRow("other number") << "11222333000181" << "11222333000182" << false;
-    QTest::newRow("zero inside matters") << "1910" << "00000000000191" << false;
+    QTest::newRow("fewer zeros") << "191"
+                                 << "00000000000191" << true;
+    QTest::newRow("equal") << "11222333000181"
+                           << "11222333000181" << true;
+    QTest::newRow("CPF padded with blanks") << "12345678909"
+                                            << "   12345678909" << true;
+    QTest::newRow("other number") << "11222333000181"
+                                  << "11222333000182" << false;
+    QTest::newRow("zero inside matters") << "1910"
+                                         << "00000000000191" << false;
 }
 
 void TestEnviaRecebeEmpresa::cpfCnpjSemZeros()
@@ -299,8 +309,10 @@ void TestEnviaRecebeEmpresa::receberCriaEmpresaEVincula()
     const int id = f.resultado().idempresa;
     QVERIFY(id > 0);
     QSqlQuery q(m_amb.db());
-    QVERIFY(q.exec(QStringLiteral("select razaosocial, cpfcnpj, tipopessoafj, cei, localtrabalho from tbempresa "
-                                  "where idempresa = %1").arg(id)));
+    QVERIFY(
+        q.exec(QStringLiteral("select razaosocial, cpfcnpj, tipopessoafj, cei, localtrabalho from tbempresa "
+                              "where idempresa = %1")
+                   .arg(id)));
     QVERIFY(q.next());
     // The device pads the name with blanks; they are not stored.
     QCOMPARE(q.value(0).toString(), QStringLiteral("ACME INDÚSTRIA LTDA"));
@@ -339,7 +351,8 @@ void TestEnviaRecebeEmpresa::receberVinculaEmpresaExistente()
     m_amb.insereEmpresa(QStringLiteral("Alfa"), QStringLiteral("11111111111111"));
     const int id = m_amb.insereEmpresa(QStringLiteral("Beta"), cadastrado, QStringLiteral("F"), QString(),
                                        QStringLiteral("Matriz"));
-    m_sim->defineEmpregador({tipo, QStringLiteral("NOME NO REP"), noEquipamento, QString(), QStringLiteral("Filial")});
+    m_sim->defineEmpregador(
+        {tipo, QStringLiteral("NOME NO REP"), noEquipamento, QString(), QStringLiteral("Filial")});
     FluxoEnviaRecebeEmpresa f(kSerial);
     QVERIFY(f.abreLista());
     QVERIFY(roda(f, false));
@@ -349,16 +362,19 @@ void TestEnviaRecebeEmpresa::receberVinculaEmpresaExistente()
     QCOMPARE(m_amb.empresas(), 2);
     QCOMPARE(m_amb.idempresaDoColetor(m_idcoletor), id);
     // The company's stored data is not changed.
-    QCOMPARE(valor(m_amb.db(), QStringLiteral("select concat(razaosocial, '|', cpfcnpj, '|', localtrabalho) from "
-                                              "tbempresa where idempresa = %1").arg(id))
-                 .toString(),
-             QStringLiteral("Beta|") + cadastrado + QStringLiteral("|Matriz"));
+    QCOMPARE(
+        valor(m_amb.db(), QStringLiteral("select concat(razaosocial, '|', cpfcnpj, '|', localtrabalho) from "
+                                         "tbempresa where idempresa = %1")
+                              .arg(id))
+            .toString(),
+        QStringLiteral("Beta|") + cadastrado + QStringLiteral("|Matriz"));
     QCOMPARE(f.linhaLigada(), linhaDe(f, QStringLiteral("Beta")));
 }
 
 void TestEnviaRecebeEmpresa::receberDuasVezesUmaEmpresa()
 {
-    m_sim->defineEmpregador({2, QStringLiteral("JOSÉ DA SILVA"), QStringLiteral("00000000000191"), QString(), QString()});
+    m_sim->defineEmpregador(
+        {2, QStringLiteral("JOSÉ DA SILVA"), QStringLiteral("00000000000191"), QString(), QString()});
     FluxoEnviaRecebeEmpresa f(kSerial);
     QVERIFY(f.abreLista());
     QVERIFY(roda(f, false));
@@ -401,7 +417,8 @@ void TestEnviaRecebeEmpresa::receberEmpresaRecusadaPelasRegras()
 
 void TestEnviaRecebeEmpresa::receberSemEmpregador()
 {
-    m_sim->defineEmpregador({1, QStringLiteral("SEM"), QStringLiteral("00000000000000"), QString(), QString()});
+    m_sim->defineEmpregador(
+        {1, QStringLiteral("SEM"), QStringLiteral("00000000000000"), QString(), QString()});
     FluxoEnviaRecebeEmpresa f(kSerial);
     QVERIFY(f.abreLista());
     QVERIFY(roda(f, false));
@@ -414,9 +431,11 @@ void TestEnviaRecebeEmpresa::receberSemEmpregador()
 
 void TestEnviaRecebeEmpresa::enviarVinculaEMoveLinha()
 {
-    const int alfa = m_amb.insereEmpresa(QStringLiteral("Alfa"), QStringLiteral("12345678909"), QStringLiteral("F"));
-    const int beta = m_amb.insereEmpresa(QStringLiteral("Beta Comércio"), QStringLiteral("11222333000181"),
-                                         QStringLiteral("J"), QStringLiteral("987654321098"), QStringLiteral("Centro"));
+    const int alfa =
+        m_amb.insereEmpresa(QStringLiteral("Alfa"), QStringLiteral("12345678909"), QStringLiteral("F"));
+    const int beta =
+        m_amb.insereEmpresa(QStringLiteral("Beta Comércio"), QStringLiteral("11222333000181"),
+                            QStringLiteral("J"), QStringLiteral("987654321098"), QStringLiteral("Centro"));
     executa(m_amb.db(), QStringLiteral("update tbcoletor set idempresa = %1").arg(alfa));
     // Another REP linked to Beta does not make Beta this REP's company.
     m_amb.insereColetor(QStringLiteral("00004000200099999"), QStringLiteral("REP2"), 9, beta);
@@ -489,7 +508,8 @@ void TestEnviaRecebeEmpresa::modeloSemGeracaoNadaFaz()
     m_amb.insereEmpresa(QStringLiteral("Alfa"), QStringLiteral("11222333000181"));
     executa(m_amb.db(), QStringLiteral("update tbcoletor set modelocoletor = '%1'").arg(modelo));
     QVERIFY(m_amb.dm().tbColetor->abre({{QStringLiteral("pidcoletor"), m_idcoletor}}));
-    m_sim->defineEmpregador({2, QStringLiteral("NO REP"), QStringLiteral("12345678909"), QString(), QString()});
+    m_sim->defineEmpregador(
+        {2, QStringLiteral("NO REP"), QStringLiteral("12345678909"), QString(), QString()});
     FluxoEnviaRecebeEmpresa f(kSerial);
     QVERIFY(f.abreLista());
     QVERIFY(!f.enviar());
@@ -515,14 +535,17 @@ void TestEnviaRecebeEmpresa::outroEquipamentoRecusado()
     m_amb.insereEmpresa(QStringLiteral("Alfa"), QStringLiteral("11222333000181"));
     const QString outro = QStringLiteral("00004000200077777");
     m_sim->defineSerial(outro);
-    m_sim->defineEmpregador({2, QStringLiteral("NO REP"), QStringLiteral("12345678909"), QString(), QString()});
+    m_sim->defineEmpregador(
+        {2, QStringLiteral("NO REP"), QStringLiteral("12345678909"), QString(), QString()});
     FluxoEnviaRecebeEmpresa f(kSerial);
     QVERIFY(f.abreLista());
     QVERIFY(roda(f, enviar));
     QVERIFY(!f.resultado().sucesso);
     QCOMPARE(m_g.textos(),
-             QStringList{QStringLiteral("O coletor selecionado é diferente do que está ligado.\rCódigo do REP ligado a "
-                                        "serial: ") + outro});
+             QStringList{QStringLiteral(
+                             "O coletor selecionado é diferente do que está ligado.\rCódigo do REP ligado a "
+                             "serial: ") +
+                         outro});
     QCOMPARE(m_g.mensagens[0].icone, Icone::Aviso);
     QCOMPARE(m_g.mensagens[0].titulo, QStringLiteral("Aviso"));
     // Only the status went to the device; nothing was written anywhere.
@@ -546,9 +569,27 @@ void TestEnviaRecebeEmpresa::equipamentoSemResposta()
     QCOMPARE(m_amb.idempresaDoColetor(m_idcoletor), 0);
 }
 
+void TestEnviaRecebeEmpresa::vinculoRecusadoPelasRegrasDoRep()
+{
+    // The REP record itself fails its required-fields rule: the link is not
+    // written and the REP record is not left half-edited.
+    m_amb.insereEmpresa(QStringLiteral("Alfa"), QStringLiteral("11222333000181"));
+    executa(m_amb.db(), QStringLiteral("update tbcoletor set descricao = ''"));
+    QVERIFY(m_amb.dm().tbColetor->abre({{QStringLiteral("pidcoletor"), m_idcoletor}}));
+    FluxoEnviaRecebeEmpresa f(kSerial);
+    QVERIFY(f.abreLista());
+    QVERIFY(roda(f, true));
+    QVERIFY(!f.resultado().sucesso);
+    QCOMPARE(m_g.textos(), QStringList{QStringLiteral("O campo 'descricao' precisa ser preenchido!")});
+    QCOMPARE(m_amb.idempresaDoColetor(m_idcoletor), 0);
+    QVERIFY(!m_amb.dm().tbColetor->editando());
+    QCOMPARE(f.linhaLigada(), -1);
+}
+
 void TestEnviaRecebeEmpresa::janela()
 {
-    const int alfa = m_amb.insereEmpresa(QStringLiteral("Alfa"), QStringLiteral("12345678909"), QStringLiteral("F"));
+    const int alfa =
+        m_amb.insereEmpresa(QStringLiteral("Alfa"), QStringLiteral("12345678909"), QStringLiteral("F"));
     m_amb.insereEmpresa(QStringLiteral("Beta"), QStringLiteral("11222333000181"), QStringLiteral("J"));
     executa(m_amb.db(), QStringLiteral("update tbcoletor set idempresa = %1").arg(alfa));
     QVERIFY(m_amb.dm().tbColetor->abre({{QStringLiteral("pidcoletor"), m_idcoletor}}));
@@ -572,7 +613,9 @@ void TestEnviaRecebeEmpresa::janela()
     QCOMPARE(w.grade->selectionBehavior(), QAbstractItemView::SelectRows);
     QCOMPARE(m->data(m->index(0, 0), Qt::TextAlignmentRole).toInt(), int(Qt::AlignCenter));
 
-    const auto fundo = [m](int linha) { return m->data(m->index(linha, 2), Qt::BackgroundRole).value<QColor>(); };
+    const auto fundo = [m](int linha) {
+        return m->data(m->index(linha, 2), Qt::BackgroundRole).value<QColor>();
+    };
     const auto nome = [m](int linha) { return m->data(m->index(linha, 2)).toString(); };
     QCOMPARE(nome(0), QStringLiteral("Alfa"));
     QCOMPARE(fundo(0), QColor(0, 128, 255));

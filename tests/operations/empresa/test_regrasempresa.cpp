@@ -146,13 +146,16 @@ void TestRegrasEmpresa::camposObrigatoriosDepoisDaVerificacao_data()
     QTest::addColumn<QString>("cpfcnpj");
     QTest::addColumn<QString>("mensagem");
     QTest::addColumn<int>("icone");
-    QTest::newRow("no name") << "" << "11222333000181" << "O campo 'razaosocial' precisa ser preenchido!"
-                             << int(Icone::Aviso);
+    QTest::newRow("no name") << ""
+                             << "11222333000181"
+                             << "O campo 'razaosocial' precisa ser preenchido!" << int(Icone::Aviso);
     // An empty number skips the check and is caught as a required field.
     QTest::newRow("no number") << "Empresa" << QString() << "O campo 'cpfcnpj' precisa ser preenchido!"
                                << int(Icone::Aviso);
     // The check comes first.
-    QTest::newRow("no name, invalid number") << "" << "123" << "CPF/CNPJ inválido!" << int(Icone::Informacao);
+    QTest::newRow("no name, invalid number") << ""
+                                             << "123"
+                                             << "CPF/CNPJ inválido!" << int(Icone::Informacao);
 }
 
 void TestRegrasEmpresa::camposObrigatoriosDepoisDaVerificacao()
@@ -182,8 +185,9 @@ void TestRegrasEmpresa::novaEmpresaFicaAtualPelaChaveDaInsercao()
     QVERIFY(segunda.open());
     ds.aposGravar = [&](Dataset &d) {
         QSqlQuery q(segunda);
-        QVERIFY(q.exec("insert into tbempresa (razaosocial, tipopessoafj, cpfcnpj) values ('Outra estação', 'J', "
-                       "'11222333000181')"));
+        QVERIFY(
+            q.exec("insert into tbempresa (razaosocial, tipopessoafj, cpfcnpj) values ('Outra estação', 'J', "
+                   "'11222333000181')"));
         regra(d);
     };
     const bool ok = insereEGrava(QStringLiteral("Esta estação"), QStringLiteral("12345678909"));
@@ -218,7 +222,8 @@ void TestRegrasEmpresa::alteracaoNaoMudaDeRegistro()
     QVERIFY(!ds.grava());
     QCOMPARE(ds.estado(), Dataset::Estado::Editando);
     ds.cancela();
-    QCOMPARE(valor(m_amb.db(), QStringLiteral("select cpfcnpj from tbempresa where idempresa = %1").arg(id)).toString(),
+    QCOMPARE(valor(m_amb.db(), QStringLiteral("select cpfcnpj from tbempresa where idempresa = %1").arg(id))
+                 .toString(),
              QStringLiteral("11222333000181"));
 }
 
