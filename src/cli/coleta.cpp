@@ -1,11 +1,13 @@
 #include "cli/coleta.h"
 
+#include "data/atualizabanco.h"
 #include "data/criabanco.h"
 #include "data/dmdados.h"
 #include "data/interacao.h"
 #include "data/sistema.h"
 
 #include <QEventLoop>
+#include <QFileInfo>
 
 namespace kelvo::cli {
 
@@ -154,12 +156,17 @@ int comandoColeta(const QStringList &argumentos, const OpcoesBanco &banco, QText
         erros << e << Qt::endl << usoColeta() << Qt::endl;
         return 2;
     }
-    if (!banco.ini.isEmpty())
-        abrirArquivoConfig(banco.ini);
+    if (!banco.ini.isEmpty()) {
+        // Work files and the default AFD folder go beside the settings file given.
+        definirPastaPrograma(QFileInfo(banco.ini).absolutePath());
+        abrirArquivoConfig(QFileInfo(banco.ini).absoluteFilePath());
+    }
     leConfigBanco();
     configBanco().usuarioLogin = banco.usuario;
     configBanco().senhaLogin = banco.senha;
     TdmDados dm;
+    // Every opening of the main connection brings the schema up to date.
+    dm.aposConectar = [] { AtualizaBanco(); };
     ErroBanco erro;
     if (!dm.conecta(&erro)) {
         erros << erro.texto() << Qt::endl;

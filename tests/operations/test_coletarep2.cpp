@@ -4,6 +4,7 @@
 
 #include "testsupport.h"
 
+#include "data/arquivoini.h"
 #include "data/criabanco.h"
 #include "data/dmdados.h"
 #include "data/sistema.h"
@@ -14,6 +15,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QSqlQuery>
 #include <QTest>
@@ -56,6 +58,7 @@ private Q_SLOTS:
     void outroRepNaLinha();
     void linhaCaiEProximaRecupera();
     void paginaSempreComErro();
+    void kelvoRepCollect();
 
 private:
     ResultadoColetaAFD coleta(const QString &arquivo);
@@ -248,6 +251,66 @@ void TesteColetaRep2::paginaSempreComErro()
     QVERIFY2(m_gravada.ultima().contains("erro de verificação"), qPrintable(m_gravada.ultima()));
     QCOMPARE(conta("select count(*) from tbmemoriarep"), 0);
     QVERIFY(!QFile::exists(m_pasta->arquivo("AFD.txt")));
+}
+
+void TesteColetaRep2::kelvoRepCollect()
+{
+    // The tool as a scheduled task runs it: its own settings file, the account
+    // on the command line, the REP by its code; an existing file is replaced.
+    pontos(40, QDate(2026, 3, 2));
+    const Servidor s = servidor();
+    const QString ini = m_pasta->arquivo("agenda/sistema.INI");
+    QVERIFY(QDir().mkpath(m_pasta->arquivo("agenda")));
+    {
+        ArquivoIni cfg(ini);
+        cfg.escreveTexto("BDADOS", "HostName", s.host);
+        cfg.escreveTexto("BDADOS", "Database", m_banco->nome());
+        cfg.escreveInteiro("BDADOS", "PORTA", s.porta);
+        cfg.escreveInteiro("BANCO", "qualbanco", 0);
+        cfg.escreveTexto("PORTAS", "COM7", m_sim->caminho());
+        cfg.escreveTexto("CONFIG", "AFDFOLDER", m_pasta->arquivo("agenda/afd"));
+    }
+    const QString arquivo = m_pasta->arquivo("agendado.txt");
+    {
+        QFile velho(arquivo);
+        QVERIFY(velho.open(QIODevice::WriteOnly));
+        velho.write("antigo");
+    }
+    auto roda = [&](const QStringList &args, QString *saida) {
+        QProcess p;
+        QSignalSpy fim(&p, &QProcess::finished);
+        p.start(QStringLiteral(KELVO_BIN_DIR) + "/kelvo-rep",
+                QStringList{"--ini", ini, "--user", s.usuario, "--password", s.senha, "collect"} + args);
+        if (!p.waitForStarted(5000))
+            return -1;
+        if (fim.isEmpty() && !fim.wait(60000)) // the simulated device answers on this loop
+            return -2;
+        *saida = QString::fromUtf8(p.readAllStandardOutput()) + QString::fromUtf8(p.readAllStandardError());
+        return p.exitCode();
+    };
+    QString saida;
+    QCOMPARE(roda({"--code", kSerie, "--file", arquivo}, &saida), 0);
+    QVERIFY2(saida.contains("Coleta realizada com sucesso!"), qPrintable(saida));
+    QVERIFY(saida.contains("AFD: " + arquivo));
+    QCOMPARE(lido(arquivo).count("\r\n"), 42);
+    QCOMPARE(conta("select count(*) from tbafd"), 40);
+    QCOMPARE(conta("select count(*) from tblogcoleta where sucesso = 'S'"), 1);
+
+    // Without --file: the default name in CONFIG/AFDFOLDER, the period given.
+    QCOMPARE(roda({"--rep", QString::number(m_rep), "--from", "02/03/2026", "--to", "02/03/2026"}, &saida),
+             0);
+    const QString padrao =
+        m_pasta->arquivo("agenda/afd/AFD") + kSerie + "_" + QDate::currentDate().toString("yyMMdd") + ".txt";
+    QVERIFY2(saida.contains("AFD: " + padrao), qPrintable(saida));
+    QCOMPARE(lido(padrao).count("\r\n"), 42);
+
+    // Failures exit non-zero: another REP on the line, an unknown code, a usage error.
+    m_sim->aplicaOpcao("serial", "00004000200099999");
+    QCOMPARE(roda({"--code", kSerie}, &saida), 1);
+    QVERIFY2(saida.contains("O coletor selecionado é diferente do que está ligado."), qPrintable(saida));
+    QCOMPARE(roda({"--code", "NAOCADASTRADO"}, &saida), 1);
+    QCOMPARE(roda({"--rep", "1", "--code", kSerie}, &saida), 2);
+    QCOMPARE(conta("select count(*) from tblogcoleta where sucesso = 'N'"), 1);
 }
 
 QTEST_GUILESS_MAIN(TesteColetaRep2)
