@@ -20,7 +20,10 @@ namespace {
 
 const QString kRep = QStringLiteral("00004000000000123");
 
-QString nsr(int n) { return QStringLiteral("%1").arg(n, 9, 10, QLatin1Char('0')); }
+QString nsr(int n)
+{
+    return QStringLiteral("%1").arg(n, 9, 10, QLatin1Char('0'));
+}
 
 // The memory text of `paginas` pages of 512 characters, and the records it holds whole.
 QString memoria(int paginas, int *registros)
@@ -35,17 +38,25 @@ QString memoria(int paginas, int *registros)
         semente = semente * 1103515245u + 12345u;
         const int sorteio = (semente >> 16) % 200;
         const int dia = 1 + (n / 400) % 28, minuto = n % 1440;
-        const QString data = QStringLiteral("%1%2%3").arg(dia, 2, 10, QLatin1Char('0')).arg(1 + (n / 11200) % 12, 2, 10, QLatin1Char('0')).arg(2024);
-        const QString hora = QStringLiteral("%1%2").arg(minuto / 60, 2, 10, QLatin1Char('0')).arg(minuto % 60, 2, 10, QLatin1Char('0'));
-        const QString pis = QStringLiteral("%1").arg(100000000000LL + (semente % 500), 12, 10, QLatin1Char('0'));
+        const QString data = QStringLiteral("%1%2%3")
+                                 .arg(dia, 2, 10, QLatin1Char('0'))
+                                 .arg(1 + (n / 11200) % 12, 2, 10, QLatin1Char('0'))
+                                 .arg(2024);
+        const QString hora = QStringLiteral("%1%2")
+                                 .arg(minuto / 60, 2, 10, QLatin1Char('0'))
+                                 .arg(minuto % 60, 2, 10, QLatin1Char('0'));
+        const QString pis =
+            QStringLiteral("%1").arg(100000000000LL + (semente % 500), 12, 10, QLatin1Char('0'));
         QString r;
         if (sorteio == 0) // employer
             r = nsr(n) + QLatin1Char('2') + data + hora + QLatin1Char('1') + QString(14, QLatin1Char('1')) +
-                QString(12, QLatin1Char('0')) + QString(150, QLatin1Char('E')) + QString(100, QLatin1Char('L'));
+                QString(12, QLatin1Char('0')) + QString(150, QLatin1Char('E')) +
+                QString(100, QLatin1Char('L'));
         else if (sorteio == 1) // clock set
             r = nsr(n) + QLatin1Char('4') + data + hora + data + hora;
         else if (sorteio == 2) // employee
-            r = nsr(n) + QLatin1Char('5') + data + hora + QLatin1Char('I') + pis + QString(52, QLatin1Char('N'));
+            r = nsr(n) + QLatin1Char('5') + data + hora + QLatin1Char('I') + pis +
+                QString(52, QLatin1Char('N'));
         else
             r = nsr(n) + QLatin1Char('3') + data + hora + pis;
         texto += r + QStringLiteral("\r\n");
@@ -111,10 +122,11 @@ int main(int argc, char **argv)
         db.transaction();
         for (int p = 0; p < paginas; ++p) {
             if (!roda(db,
-                         QStringLiteral("insert into tbmemoriarep (idrep, mrp, conteudo, dthcoleta, afdconvertido) "
-                                        "values (?, ?, ?, now(), 'N')"),
-                         {kRep, QStringLiteral("%1").arg(p * 512, 8, 16, QLatin1Char('0')).toUpper(),
-                          texto.mid(p * 512, 512)}))
+                      QStringLiteral(
+                          "insert into tbmemoriarep (idrep, mrp, conteudo, dthcoleta, afdconvertido) "
+                          "values (?, ?, ?, now(), 'N')"),
+                      {kRep, QStringLiteral("%1").arg(p * 512, 8, 16, QLatin1Char('0')).toUpper(),
+                       texto.mid(p * 512, 512)}))
                 return 1;
         }
         db.commit();
@@ -132,14 +144,16 @@ int main(int argc, char **argv)
         roda(db, QStringLiteral("update tbmemoriarep set afdconvertido = 'N'"));
         t.restart();
         roda(db, QStringLiteral("call spTransfereMrpAfd(?)"), {kRep});
-        std::printf("spTransfereMrpAfd outra vez (nada novo): %.2f s, %d linhas\n", t.elapsed() / 1000.0, conta(db));
+        std::printf("spTransfereMrpAfd outra vez (nada novo): %.2f s, %d linhas\n", t.elapsed() / 1000.0,
+                    conta(db));
 
         // the cache: the rest of the text after the last page
         QString cache = texto.mid(paginas * 512);
         t.restart();
         roda(db, QStringLiteral("call spTransfereCacheAfd(?, ?)"), {kRep, cache});
-        std::printf("spTransfereCacheAfd: %d caracteres em %.3f s, total %d linhas (registros inteiros: %d)\n",
-                    int(cache.size()), t.elapsed() / 1000.0, conta(db), registros);
+        std::printf(
+            "spTransfereCacheAfd: %d caracteres em %.3f s, total %d linhas (registros inteiros: %d)\n",
+            int(cache.size()), t.elapsed() / 1000.0, conta(db), registros);
         if (conta(db) != registros) {
             std::fprintf(stderr, "esperadas %d linhas\n", registros);
             resultado = 1;

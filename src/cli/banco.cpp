@@ -75,15 +75,16 @@ int verifica(const ConfigBanco &cfg, QTextStream &saida, QTextStream &erros)
     if (!abrePrincipal(cfg, erros))
         return 1;
     QString e;
-    const int nivel = cfg.dialeto == Dialeto::MySQL ? nivelBanco(QSqlDatabase::database(kConexao, false), &e) : 0;
+    const int nivel =
+        cfg.dialeto == Dialeto::MySQL ? nivelBanco(QSqlDatabase::database(kConexao, false), &e) : 0;
     fechaPrincipal();
     if (nivel < 0) {
         erros << e << '\n';
         return 1;
     }
     if (cfg.dialeto == Dialeto::MySQL)
-        saida << "Banco de dados " << cfg.NomeBanco << " existe; nível " << nivel << " (atual " << NivelAtualBanco
-              << ").\n";
+        saida << "Banco de dados " << cfg.NomeBanco << " existe; nível " << nivel << " (atual "
+              << NivelAtualBanco << ").\n";
     else
         saida << "Banco de dados " << cfg.NomeBanco << " existe (SQL Server: sem níveis de atualização).\n";
     return 0;
@@ -136,12 +137,15 @@ int atualiza(const ConfigBanco &cfg, QTextStream &saida, QTextStream &erros)
 
 } // namespace
 
-bool ehComandoBanco(const QString &comando) { return comando.startsWith(QLatin1String("db-")); }
+bool ehComandoBanco(const QString &comando)
+{
+    return comando.startsWith(QLatin1String("db-"));
+}
 
 int comandoBanco(const QString &comando, const OpcoesBanco &opcoes, QTextStream &saida, QTextStream &erros)
 {
-    if (comando != QLatin1String("db-check") && comando != QLatin1String("db-create")
-        && comando != QLatin1String("db-upgrade")) {
+    if (comando != QLatin1String("db-check") && comando != QLatin1String("db-create") &&
+        comando != QLatin1String("db-upgrade")) {
         erros << "comando desconhecido: " << comando << '\n';
         return 2;
     }

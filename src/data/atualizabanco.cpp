@@ -31,7 +31,10 @@ QString rotinaMrpAfd(bool primeiraForma)
                                          : QStringLiteral("(afdconvertido = 'N' OR afdconvertido IS NULL)"));
 }
 
-QString recurso(const char *nome) { return scriptEsquema(QString::fromLatin1(nome)); }
+QString recurso(const char *nome)
+{
+    return scriptEsquema(QString::fromLatin1(nome));
+}
 
 // One step: statements run in turn, each failure ignored.
 struct Passo
@@ -46,11 +49,14 @@ QList<Passo> passos()
     return {
         {1, {QStringLiteral("alter table tbcolaborador add column demitido enum('S','N') DEFAULT 'N'")}},
         {2,
-         {QStringLiteral("update tbcolaborador set pis = concat(repeat('0',12-length(pis)),pis) where length(pis) < 12"),
-          QStringLiteral("update tbcolabrep set pis = concat(repeat('0',12-length(pis)),pis) where length(pis) < 12")}},
+         {QStringLiteral(
+              "update tbcolaborador set pis = concat(repeat('0',12-length(pis)),pis) where length(pis) < 12"),
+          QStringLiteral(
+              "update tbcolabrep set pis = concat(repeat('0',12-length(pis)),pis) where length(pis) < 12")}},
         {3,
          {recurso("mysql/tbafd.sql"), recurso("mysql/splistapontos.sql"), rotinaMrpAfd(true),
-          recurso("mysql/fclistapontos.sql"), QStringLiteral("alter table tbmemoriarep add afdconvertido char(1)")}},
+          recurso("mysql/fclistapontos.sql"),
+          QStringLiteral("alter table tbmemoriarep add afdconvertido char(1)")}},
         {4, {recurso("mysql/spTransfereCacheAfd.sql")}},
         // Strict mode refuses a value longer than the column: the card number
         // takes the first 8 characters of the enrolment, as the old servers did.
@@ -64,8 +70,9 @@ QList<Passo> passos()
           QStringLiteral("update tbcoletor set modelocoletor='REP'")}},
         {9,
          {recurso("mysql/tbusuario.sql"),
-          QStringLiteral("insert into tbusuario (login, senha, nomeusuario) (select login, SHA1(senha), usuario from "
-                         "tbpermisso)")},
+          QStringLiteral(
+              "insert into tbusuario (login, senha, nomeusuario) (select login, SHA1(senha), usuario from "
+              "tbpermisso)")},
          true},
         {10,
          {QStringLiteral("alter table tbcoletor add tipocomunicacao varchar(1)"),
@@ -100,8 +107,8 @@ bool gravaNivel(QSqlDatabase db, int nivel, QString *erro)
 {
     const bool transacao = db.transaction();
     QSqlQuery q(db);
-    if (q.exec(QStringLiteral("delete from tbversao where nome = 'BD'"))
-        && q.exec(QStringLiteral("insert into tbversao (nome, versao) values ('BD',%1)").arg(nivel))) {
+    if (q.exec(QStringLiteral("delete from tbversao where nome = 'BD'")) &&
+        q.exec(QStringLiteral("insert into tbversao (nome, versao) values ('BD',%1)").arg(nivel))) {
         if (!transacao || db.commit())
             return true;
     }
@@ -153,11 +160,11 @@ bool AtualizaBanco(QSqlDatabase db, Dialeto dialeto, QString *erro)
         }
         if (p.copiaUsuarios) {
             QSqlQuery q(db);
-            if (q.exec(QStringLiteral("select count(*) as total from tbusuario")) && q.next()
-                && q.value(0).toInt() == 0) {
+            if (q.exec(QStringLiteral("select count(*) as total from tbusuario")) && q.next() &&
+                q.value(0).toInt() == 0) {
                 QSqlQuery ins(db);
-                ins.prepare(QStringLiteral(
-                    "insert into tbusuario (login, senha, nomeusuario) values (:login, SHA1(:senha), :usuario)"));
+                ins.prepare(QStringLiteral("insert into tbusuario (login, senha, nomeusuario) values "
+                                           "(:login, SHA1(:senha), :usuario)"));
                 ins.bindValue(QStringLiteral(":login"), QStringLiteral("ADMINISTRADOR"));
                 ins.bindValue(QStringLiteral(":senha"), QStringLiteral("BRAVELUX"));
                 ins.bindValue(QStringLiteral(":usuario"), QStringLiteral("ADMINISTRADOR"));

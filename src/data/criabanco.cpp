@@ -11,7 +11,10 @@
 #include <QSqlQuery>
 
 // Resources of a static library must be registered by hand, outside any namespace.
-static void registraRecursosEsquema() { Q_INIT_RESOURCE(esquema); }
+static void registraRecursosEsquema()
+{
+    Q_INIT_RESOURCE(esquema);
+}
 
 namespace kelvo {
 
@@ -37,7 +40,8 @@ QString textoErro(const QSqlError &e)
 void leConfigBanco(ConfigBanco &cfg, const ArquivoIni &ini)
 {
     cfg.host = ini.leTexto(kSecaoBdados, QStringLiteral("HostName"), QStringLiteral("localhost"));
-    cfg.dialeto = ini.leInteiro(kSecaoBanco, QStringLiteral("qualbanco"), 0) == 1 ? Dialeto::SQLServer : Dialeto::MySQL;
+    cfg.dialeto =
+        ini.leInteiro(kSecaoBanco, QStringLiteral("qualbanco"), 0) == 1 ? Dialeto::SQLServer : Dialeto::MySQL;
     cfg.mascarado = ini.leBooleano(kSecaoBanco, QStringLiteral("mascarado"), false);
     cfg.usuarioMascarado = decodificaBase64(ini.leTexto(kSecaoBanco, QStringLiteral("User")));
     cfg.senhaMascarada = decodificaBase64(ini.leTexto(kSecaoBanco, QStringLiteral("Senha")));
@@ -53,15 +57,20 @@ void leConfigBanco(ConfigBanco &cfg, const ArquivoIni &ini)
     }
 }
 
-void leConfigBanco() { leConfigBanco(configBanco(), ArquivoConfig()); }
+void leConfigBanco()
+{
+    leConfigBanco(configBanco(), ArquivoConfig());
+}
 
 // ---- quoting ----
 
 QString citaIdentificador(const QString &nome, Dialeto dialeto)
 {
     if (dialeto == Dialeto::SQLServer)
-        return QLatin1Char('[') + QString(nome).replace(QLatin1String("]"), QLatin1String("]]")) + QLatin1Char(']');
-    return QLatin1Char('`') + QString(nome).replace(QLatin1String("`"), QLatin1String("``")) + QLatin1Char('`');
+        return QLatin1Char('[') + QString(nome).replace(QLatin1String("]"), QLatin1String("]]")) +
+               QLatin1Char(']');
+    return QLatin1Char('`') + QString(nome).replace(QLatin1String("`"), QLatin1String("``")) +
+           QLatin1Char('`');
 }
 
 QString citaTexto(const QString &valor, Dialeto dialeto)
@@ -132,7 +141,10 @@ QSqlDatabase TdmCriaBanco::ConexaoDump() const
     return QSqlDatabase::contains(m_conexao) ? QSqlDatabase::database(m_conexao, false) : QSqlDatabase();
 }
 
-bool TdmCriaBanco::conexaoDumpAberta() const { return ConexaoDump().isOpen(); }
+bool TdmCriaBanco::conexaoDumpAberta() const
+{
+    return ConexaoDump().isOpen();
+}
 
 bool TdmCriaBanco::abreDump(const QString &database)
 {
@@ -218,10 +230,11 @@ bool TdmCriaBanco::criaTbVersao(QSqlDatabase db, QString *erro)
 
 ResultadoCriacao TdmCriaBanco::CriaBanco(bool perguntar)
 {
-    if (perguntar
-        && !pergunta(QStringLiteral("Banco de dados não encontrado. Deseja criar novo banco? Isso poderá levar "
-                                    "alguns minutos."))) {
-        informa(QStringLiteral("O sistema será finalizado, pois é obrigatório ter um banco de dados disponível!"));
+    if (perguntar &&
+        !pergunta(QStringLiteral("Banco de dados não encontrado. Deseja criar novo banco? Isso poderá levar "
+                                 "alguns minutos."))) {
+        informa(QStringLiteral(
+            "O sistema será finalizado, pois é obrigatório ter um banco de dados disponível!"));
         return ResultadoCriacao::Recusado;
     }
     const bool sqlServer = m_cfg.dialeto == Dialeto::SQLServer;

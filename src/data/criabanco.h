@@ -34,7 +34,8 @@ void leConfigBanco();
 QString citaIdentificador(const QString &nome, Dialeto dialeto);
 QString citaTexto(const QString &valor, Dialeto dialeto);
 
-enum class ResultadoCriacao {
+enum class ResultadoCriacao
+{
     Criado,   // database, tables, seed rows and routines are in place
     Recusado, // the user answered No; the end-of-program message was shown
     Falhou    // a statement failed; the error was shown and is in ultimoErro()

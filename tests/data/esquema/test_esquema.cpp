@@ -22,7 +22,8 @@ const QString CRLF = QStringLiteral("\r\n");
 const QString kRep = QStringLiteral("00004000000000123");
 
 // A type 3 record (punch): NSR, "3", ddmmyyyy, hhmm, PIS — 34 characters.
-QString marcacao(int nsr, const QString &ddmmaaaa, const QString &hhmm, const QString &pis = QStringLiteral("012345678901"))
+QString marcacao(int nsr, const QString &ddmmaaaa, const QString &hhmm,
+                 const QString &pis = QStringLiteral("012345678901"))
 {
     return QStringLiteral("%1").arg(nsr, 9, 10, QLatin1Char('0')) + QLatin1Char('3') + ddmmaaaa + hhmm + pis;
 }
@@ -61,16 +62,18 @@ QStringList coluna(QSqlDatabase db, const QString &sql)
 
 QStringList colunasDe(QSqlDatabase db, const QString &tabela)
 {
-    return coluna(db, QStringLiteral("select column_name from information_schema.columns where table_schema = "
-                                     "database() and table_name = '%1' order by ordinal_position")
-                          .arg(tabela));
+    return coluna(db,
+                  QStringLiteral("select column_name from information_schema.columns where table_schema = "
+                                 "database() and table_name = '%1' order by ordinal_position")
+                      .arg(tabela));
 }
 
-void inserePagina(QSqlDatabase db, const QString &mrp, const QString &conteudo, const QVariant &convertido = QStringLiteral("N"),
-                  const QString &rep = kRep)
+void inserePagina(QSqlDatabase db, const QString &mrp, const QString &conteudo,
+                  const QVariant &convertido = QStringLiteral("N"), const QString &rep = kRep)
 {
     QSqlQuery q(db);
-    q.prepare(QStringLiteral("insert into tbmemoriarep (idrep, mrp, conteudo, dthcoleta, afdconvertido) values (?, ?, ?, now(), ?)"));
+    q.prepare(QStringLiteral("insert into tbmemoriarep (idrep, mrp, conteudo, dthcoleta, afdconvertido) "
+                             "values (?, ?, ?, now(), ?)"));
     q.addBindValue(rep);
     q.addBindValue(mrp);
     q.addBindValue(conteudo);
@@ -112,12 +115,14 @@ QStringList linhasAfd(QSqlDatabase db, const QString &rep = kRep)
 
 QString marcas(QSqlDatabase db)
 {
-    return coluna(db, QStringLiteral("select ifnull(afdconvertido, '-') from tbmemoriarep order by mrp")).join(QString());
+    return coluna(db, QStringLiteral("select ifnull(afdconvertido, '-') from tbmemoriarep order by mrp"))
+        .join(QString());
 }
 
 // Tables of a release before the first upgrade level.
 const char *kLayoutAntigo[] = {
-    "create table tbcolaborador (idcolaborador int not null auto_increment, matricula char(20), codigo char(6), "
+    "create table tbcolaborador (idcolaborador int not null auto_increment, matricula char(20), codigo "
+    "char(6), "
     "nome char(50), pis varchar(12), idempresa int, iddepto int, primary key (idcolaborador))",
     "create table tbcolabrep (pis varchar(12) not null, codigocoletor varchar(20) not null default ' ', "
     "primary key (pis, codigocoletor))",
@@ -163,8 +168,8 @@ private Q_SLOTS:
 
     void scriptsSeparados()
     {
-        const QStringList c = comandosDoScript(
-            QStringLiteral("-- comentário\nCREATE TABLE a (x char(1) DEFAULT ';');\n\nINSERT INTO a VALUES ('b;c');\n"));
+        const QStringList c = comandosDoScript(QStringLiteral(
+            "-- comentário\nCREATE TABLE a (x char(1) DEFAULT ';');\n\nINSERT INTO a VALUES ('b;c');\n"));
         QCOMPARE(c, QStringList({QStringLiteral("CREATE TABLE a (x char(1) DEFAULT ';')"),
                                  QStringLiteral("INSERT INTO a VALUES ('b;c')")}));
         QCOMPARE(citaIdentificador(QStringLiteral("a`b"), Dialeto::MySQL), QStringLiteral("`a``b`"));
@@ -195,12 +200,14 @@ private Q_SLOTS:
 
         ArquivoIni &ini = ArquivoConfig();
         ini.escreveTexto(QStringLiteral("bdados"), QStringLiteral("hostname"), QStringLiteral("servidor"));
-        ini.escreveTexto(QStringLiteral("BDADOS"), QStringLiteral("database"),
-                         QStringLiteral("Provider=SQLNCLI.1;Persist Security Info=True;Initial Catalog=empresa;"
-                                        "Data Source=servidor;adLockOptimistic"));
+        ini.escreveTexto(
+            QStringLiteral("BDADOS"), QStringLiteral("database"),
+            QStringLiteral("Provider=SQLNCLI.1;Persist Security Info=True;Initial Catalog=empresa;"
+                           "Data Source=servidor;adLockOptimistic"));
         ini.escreveInteiro(QStringLiteral("BANCO"), QStringLiteral("QUALBANCO"), 1);
         ini.escreveBooleano(QStringLiteral("BANCO"), QStringLiteral("mascarado"), true);
-        ini.escreveTexto(QStringLiteral("BANCO"), QStringLiteral("User"), codificaBase64(QStringLiteral("sa")));
+        ini.escreveTexto(QStringLiteral("BANCO"), QStringLiteral("User"),
+                         codificaBase64(QStringLiteral("sa")));
         ini.escreveTexto(QStringLiteral("BANCO"), QStringLiteral("Senha"), QStringLiteral("não é base64!"));
         leConfigBanco(c, ini);
         QCOMPARE(c.host, QStringLiteral("servidor"));
@@ -224,65 +231,78 @@ private Q_SLOTS:
             QVERIFY(dm.conexaoDumpAberta());
             QCOMPARE(dm.CriaBanco(), ResultadoCriacao::Criado);
         }
-        QCOMPARE(g.textos(),
-                 QStringList({QStringLiteral("Banco de dados não encontrado. Deseja criar novo banco? Isso poderá "
-                                             "levar alguns minutos."),
-                              QStringLiteral("Banco de dados criado!")}));
+        QCOMPARE(
+            g.textos(),
+            QStringList({QStringLiteral("Banco de dados não encontrado. Deseja criar novo banco? Isso poderá "
+                                        "levar alguns minutos."),
+                         QStringLiteral("Banco de dados criado!")}));
         QSqlDatabase db = b.conexao(false);
         QVERIFY(db.isOpen());
         QCOMPARE(valor(db, QStringLiteral("select versao from tbversao where nome = 'BD'")).toInt(), 11);
         QCOMPARE(nivelBanco(db), 11);
         QCOMPARE(colunasDe(db, QStringLiteral("tbafd")),
                  QStringList({"nsr", "idrep", "conteudo", "datahoracoleta", "importado"}));
-        QCOMPARE(coluna(db, QStringLiteral("select concat(login, '/', senha, '/', nomeusuario) from tbusuario")),
-                 QStringList({QStringLiteral("ADMINISTRADOR/") + sha1(QStringLiteral("BRAVELUX")) +
-                              QStringLiteral("/ADMINISTRADOR")}));
-        QCOMPARE(coluna(db, QStringLiteral("select concat(login, '/', senha, '/', usuario, '/', m1, m2, m3, m4, m5, m6, "
-                                           "m7) from tbpermisso")),
+        QCOMPARE(
+            coluna(db, QStringLiteral("select concat(login, '/', senha, '/', nomeusuario) from tbusuario")),
+            QStringList({QStringLiteral("ADMINISTRADOR/") + sha1(QStringLiteral("BRAVELUX")) +
+                         QStringLiteral("/ADMINISTRADOR")}));
+        QCOMPARE(coluna(db, QStringLiteral(
+                                "select concat(login, '/', senha, '/', usuario, '/', m1, m2, m3, m4, m5, m6, "
+                                "m7) from tbpermisso")),
                  QStringList({QStringLiteral("ADMINISTRADOR/BRAVELUX/ADMINISTRADOR/SSSSSSS")}));
 
         const QList<QPair<QString, QStringList>> tabelas = {
-            {"tbempresa", {"idempresa", "razaosocial", "tipopessoafj", "cpfcnpj", "cei", "localtrabalho", "codigoempresa"}},
+            {"tbempresa",
+             {"idempresa", "razaosocial", "tipopessoafj", "cpfcnpj", "cei", "localtrabalho",
+              "codigoempresa"}},
             {"tbdepto", {"iddepto", "nomedepto", "codigoexporta"}},
             {"tbcolaborador",
-             {"idcolaborador", "matricula", "codigo", "nome", "pis", "idempresa", "iddepto", "demitido", "proximidade",
-              "ibutton12"}},
+             {"idcolaborador", "matricula", "codigo", "nome", "pis", "idempresa", "iddepto", "demitido",
+              "proximidade", "ibutton12"}},
             {"tbcoletor",
-             {"idcoletor", "descricao", "senha", "ultimacoleta", "dadosultimacoleta", "cpfcnpj", "codigocoletor",
-              "idempresa", "portaserial", "modelocoletor", "tipocomunicacao", "ip", "url", "portaip", "urldinamica"}},
+             {"idcoletor", "descricao", "senha", "ultimacoleta", "dadosultimacoleta", "cpfcnpj",
+              "codigocoletor", "idempresa", "portaserial", "modelocoletor", "tipocomunicacao", "ip", "url",
+              "portaip", "urldinamica"}},
             {"tbcolabrep", {"pis", "codigocoletor"}},
             {"tbdigital", {"idcolaborador", "dedo", "digital"}},
             {"tbmemoriarep", {"idrep", "mrp", "conteudo", "dthcoleta", "afdconvertido"}},
             {"tbbackupafd", {"IdBackupAFD", "datahora", "IdPermisso", "idrep", "Arquivo"}},
-            {"tblogcoleta", {"idlogcoleta", "datahorainicio", "datahorafim", "idcoletor", "sucesso", "filtro"}},
+            {"tblogcoleta",
+             {"idlogcoleta", "datahorainicio", "datahorafim", "idcoletor", "sucesso", "filtro"}},
             {"tblogsistema", {"idevento", "datahora", "idpermisso", "formulario", "mensagem"}},
-            {"tbpermisso", {"IDPERMISSO", "login", "senha", "usuario", "m1", "m2", "m3", "m4", "m5", "m6", "m7"}},
+            {"tbpermisso",
+             {"IDPERMISSO", "login", "senha", "usuario", "m1", "m2", "m3", "m4", "m5", "m6", "m7"}},
             {"tbimportacolab",
-             {"PosNome", "PosMatricula", "PosPIS", "PosIButton", "QtdNome", "QtdMatricula", "QtdPIS", "QtdIbutton"}},
+             {"PosNome", "PosMatricula", "PosPIS", "PosIButton", "QtdNome", "QtdMatricula", "QtdPIS",
+              "QtdIbutton"}},
         };
         QCOMPARE(tabelas.size(), 12);
         for (const auto &t : tabelas)
             QCOMPARE(colunasDe(db, t.first), t.second);
-        QCOMPARE(coluna(db, QStringLiteral("select table_name from information_schema.tables where table_schema = "
-                                           "database() order by table_name")),
-                 QStringList({"tbafd", "tbbackupafd", "tbcolaborador", "tbcolabrep", "tbcoletor", "tbdepto",
-                              "tbdigital", "tbempresa", "tbimportacolab", "tblogcoleta", "tblogsistema",
-                              "tbmemoriarep", "tbpermisso", "tbusuario", "tbversao"}));
-        QCOMPARE(valor(db, QStringLiteral("select table_collation from information_schema.tables where table_schema "
-                                          "= database() and table_name = 'tbempresa'"))
+        QCOMPARE(
+            coluna(db, QStringLiteral("select table_name from information_schema.tables where table_schema = "
+                                      "database() order by table_name")),
+            QStringList({"tbafd", "tbbackupafd", "tbcolaborador", "tbcolabrep", "tbcoletor", "tbdepto",
+                         "tbdigital", "tbempresa", "tbimportacolab", "tblogcoleta", "tblogsistema",
+                         "tbmemoriarep", "tbpermisso", "tbusuario", "tbversao"}));
+        QCOMPARE(valor(db, QStringLiteral(
+                               "select table_collation from information_schema.tables where table_schema "
+                               "= database() and table_name = 'tbempresa'"))
                      .toString()
                      .left(6),
                  QStringLiteral("latin1"));
-        QCOMPARE(coluna(db, QStringLiteral("select concat(routine_type, ' ', routine_name) from "
-                                           "information_schema.routines where routine_schema = database() order by "
-                                           "routine_name")),
-                 QStringList({"FUNCTION fclistapontos", "PROCEDURE splistapontos", "PROCEDURE spTransfereCacheAfd",
-                              "PROCEDURE spTransfereMrpAfd"}));
+        QCOMPARE(coluna(db, QStringLiteral(
+                                "select concat(routine_type, ' ', routine_name) from "
+                                "information_schema.routines where routine_schema = database() order by "
+                                "routine_name")),
+                 QStringList({"FUNCTION fclistapontos", "PROCEDURE splistapontos",
+                              "PROCEDURE spTransfereCacheAfd", "PROCEDURE spTransfereMrpAfd"}));
         // The level-7 form takes pages whose mark is null.
-        QVERIFY(valor(db, QStringLiteral("select routine_definition from information_schema.routines where "
-                                         "routine_schema = database() and routine_name = 'spTransfereMrpAfd'"))
-                    .toString()
-                    .contains(QLatin1String("afdconvertido IS NULL")));
+        QVERIFY(
+            valor(db, QStringLiteral("select routine_definition from information_schema.routines where "
+                                     "routine_schema = database() and routine_name = 'spTransfereMrpAfd'"))
+                .toString()
+                .contains(QLatin1String("afdconvertido IS NULL")));
 
         // Now it exists, also under another letter case.
         g.limpa();
@@ -306,7 +326,8 @@ private Q_SLOTS:
         QCOMPARE(g.mensagens.size(), 2);
         QVERIFY(g.mensagens[0].pergunta);
         QCOMPARE(g.mensagens[1].texto,
-                 QStringLiteral("O sistema será finalizado, pois é obrigatório ter um banco de dados disponível!"));
+                 QStringLiteral(
+                     "O sistema será finalizado, pois é obrigatório ter um banco de dados disponível!"));
         QCOMPARE(g.mensagens[1].icone, Icone::Informacao);
         QVERIFY(!dm.BancoExiste());
     }
@@ -354,15 +375,19 @@ private Q_SLOTS:
         BancoTeste b;
         QSqlDatabase db = b.conexao(true);
         criaLayoutAntigo(db);
-        executa(db, QStringLiteral("insert into tbpermisso (login, senha, usuario, m1) values "
-                                   "('MARIA', 'segredo', 'Maria da Silva', 'S'), ('JOAO', 'abc123', 'João', 'N')"));
+        executa(db, QStringLiteral(
+                        "insert into tbpermisso (login, senha, usuario, m1) values "
+                        "('MARIA', 'segredo', 'Maria da Silva', 'S'), ('JOAO', 'abc123', 'João', 'N')"));
         executa(db, QStringLiteral("insert into tbcolaborador (matricula, nome, pis) values "
                                    "('1234567890AB', 'Ana', '12345'), ('77', 'Bia', '012345678901')"));
         executa(db, QStringLiteral("insert into tbcolabrep (pis, codigocoletor) values ('12345', 'X')"));
-        executa(db, QStringLiteral("insert into tbcoletor (descricao, codigocoletor) values ('Portaria', '%1')").arg(kRep));
+        executa(db,
+                QStringLiteral("insert into tbcoletor (descricao, codigocoletor) values ('Portaria', '%1')")
+                    .arg(kRep));
         // Pages collected before the conversion existed: no mark column.
         executa(db, QStringLiteral("insert into tbmemoriarep values ('%1', '00000000', '%2', now())")
-                        .arg(kRep, marcacao(1, "01022024", "0800") + "\\r\\n" + marcacao(2, "01022024", "1200") + "\\r\\n"));
+                        .arg(kRep, marcacao(1, "01022024", "0800") + "\\r\\n" +
+                                       marcacao(2, "01022024", "1200") + "\\r\\n"));
 
         QString e;
         QVERIFY2(AtualizaBanco(db, Dialeto::MySQL, &e), qPrintable(e));
@@ -377,10 +402,13 @@ private Q_SLOTS:
         QVERIFY(colunasDe(db, QStringLiteral("tbafd")).contains(QStringLiteral("importado")));
 
         // Users keep their logins and old passwords; no administrator is added.
-        QCOMPARE(coluna(db, QStringLiteral("select concat(login, '/', senha, '/', nomeusuario) from tbusuario order by login")),
-                 QStringList({QStringLiteral("JOAO/") + sha1(QStringLiteral("abc123")) + QStringLiteral("/João"),
-                              QStringLiteral("MARIA/") + sha1(QStringLiteral("segredo")) +
-                                  QStringLiteral("/Maria da Silva")}));
+        QCOMPARE(
+            coluna(db,
+                   QStringLiteral(
+                       "select concat(login, '/', senha, '/', nomeusuario) from tbusuario order by login")),
+            QStringList({QStringLiteral("JOAO/") + sha1(QStringLiteral("abc123")) + QStringLiteral("/João"),
+                         QStringLiteral("MARIA/") + sha1(QStringLiteral("segredo")) +
+                             QStringLiteral("/Maria da Silva")}));
         // PIS padded to 12 in both tables.
         QCOMPARE(coluna(db, QStringLiteral("select pis from tbcolaborador order by idcolaborador")),
                  QStringList({"000000012345", "012345678901"}));
@@ -388,13 +416,15 @@ private Q_SLOTS:
         // A 12-character enrolment becomes an 8-character card (strict mode).
         QCOMPARE(coluna(db, QStringLiteral("select proximidade from tbcolaborador order by idcolaborador")),
                  QStringList({"12345678", "77"}));
-        QCOMPARE(coluna(db, QStringLiteral("select concat(modelocoletor, tipocomunicacao, urldinamica) from tbcoletor")),
+        QCOMPARE(coluna(db, QStringLiteral(
+                                "select concat(modelocoletor, tipocomunicacao, urldinamica) from tbcoletor")),
                  QStringList({"REPSN"}));
         QCOMPARE(coluna(db, QStringLiteral("select demitido from tbcolaborador")), QStringList({"N", "N"}));
 
         // The current routine converts the pages whose mark is null.
         transfereMrp(db);
-        QCOMPARE(linhasAfd(db), QStringList({marcacao(1, "01022024", "0800"), marcacao(2, "01022024", "1200")}));
+        QCOMPARE(linhasAfd(db),
+                 QStringList({marcacao(1, "01022024", "0800"), marcacao(2, "01022024", "1200")}));
         QCOMPARE(marcas(db), QStringLiteral("S"));
     }
 
@@ -413,14 +443,17 @@ private Q_SLOTS:
         executa(db, QStringLiteral("insert into tbversao values ('BD', 4)"));
         QVERIFY2(AtualizaBanco(db, Dialeto::MySQL, &e), qPrintable(e));
         QCOMPARE(nivelBanco(db), 11);
-        QCOMPARE(valor(db, QStringLiteral("select proximidade from tbcolaborador")).toString(), QStringLiteral("ABCDEFGH"));
+        QCOMPARE(valor(db, QStringLiteral("select proximidade from tbcolaborador")).toString(),
+                 QStringLiteral("ABCDEFGH"));
         // Levels 1 to 4 did not run: the PIS is as it was, no tbafd, no routines of level 3.
-        QCOMPARE(valor(db, QStringLiteral("select pis from tbcolaborador")).toString(), QStringLiteral("12345"));
+        QCOMPARE(valor(db, QStringLiteral("select pis from tbcolaborador")).toString(),
+                 QStringLiteral("12345"));
         QVERIFY(!colunasDe(db, QStringLiteral("tbcolaborador")).contains(QStringLiteral("demitido")));
         QVERIFY(colunasDe(db, QStringLiteral("tbafd")).isEmpty());
         // Level 7 made the current transfer routine even so.
-        QCOMPARE(coluna(db, QStringLiteral("select routine_name from information_schema.routines where routine_schema "
-                                           "= database()")),
+        QCOMPARE(coluna(db, QStringLiteral(
+                                "select routine_name from information_schema.routines where routine_schema "
+                                "= database()")),
                  QStringList({"spTransfereMrpAfd"}));
     }
 
@@ -429,9 +462,13 @@ private Q_SLOTS:
         BancoTeste b;
         QSqlDatabase db = bancoNovo(b);
         QCOMPARE(nivelBanco(db), 11);
-        executa(db, QStringLiteral("insert into tbcoletor (descricao, modelocoletor, tipocomunicacao) values ('A', "
-                                   "'REP2', 'T')"));
-        executa(db, QStringLiteral("insert into tbcolaborador (matricula, pis, proximidade) values ('123456789', '1', 'X')"));
+        executa(db, QStringLiteral(
+                        "insert into tbcoletor (descricao, modelocoletor, tipocomunicacao) values ('A', "
+                        "'REP2', 'T')"));
+        executa(
+            db,
+            QStringLiteral(
+                "insert into tbcolaborador (matricula, pis, proximidade) values ('123456789', '1', 'X')"));
         executa(db, QStringLiteral("delete from tbusuario"));
         QString e;
         QVERIFY2(AtualizaBanco(db, Dialeto::MySQL, &e), qPrintable(e));
@@ -452,12 +489,14 @@ private Q_SLOTS:
         BancoTeste b;
         QSqlDatabase db = b.conexao(true);
         criaLayoutAntigo(db);
-        executa(db, QStringLiteral("insert into tbcolaborador (matricula, nome, pis) values ('M1', 'Ana', '1')"));
+        executa(db,
+                QStringLiteral("insert into tbcolaborador (matricula, nome, pis) values ('M1', 'Ana', '1')"));
         QString e;
         QVERIFY(TdmCriaBanco::criaTbVersao(db, &e));
-        executa(db, QStringLiteral("create trigger tg_falha before insert on tbversao for each row "
-                                   "if new.versao = 6 then signal sqlstate '45000' set message_text = 'gravação "
-                                   "recusada'; end if"));
+        executa(db,
+                QStringLiteral("create trigger tg_falha before insert on tbversao for each row "
+                               "if new.versao = 6 then signal sqlstate '45000' set message_text = 'gravação "
+                               "recusada'; end if"));
         QVERIFY(!AtualizaBanco(db, Dialeto::MySQL, &e));
         QVERIFY2(e.contains(QStringLiteral("gravação recusada")), qPrintable(e));
         QCOMPARE(nivelBanco(db), 5);
@@ -466,7 +505,8 @@ private Q_SLOTS:
         executa(db, QStringLiteral("drop trigger tg_falha"));
         QVERIFY2(AtualizaBanco(db, Dialeto::MySQL, &e), qPrintable(e));
         QCOMPARE(nivelBanco(db), 11);
-        QCOMPARE(valor(db, QStringLiteral("select proximidade from tbcolaborador")).toString(), QStringLiteral("CARTAO"));
+        QCOMPARE(valor(db, QStringLiteral("select proximidade from tbcolaborador")).toString(),
+                 QStringLiteral("CARTAO"));
 
         // A level that cannot be read stops at once.
         executa(db, QStringLiteral("alter table tbversao rename to tbversao_x"));
@@ -504,20 +544,22 @@ private Q_SLOTS:
         const QString a = marcacao(1, "05032024", "0800"), b = marcacao(2, "05032024", "0900"),
                       c = marcacao(3, "05032024", "1000");
         QTest::newRow("CR ends, LF skipped anywhere")
-            << QStringList({a + CR + LF + b.left(5) + LF + b.mid(5) + CR + c + CR})
-            << QStringList({a, b, c}) << "S";
-        QTest::newRow("lone CR lines and empty lines") << QStringList({CR + CR + LF + a + CR + LF + CR + b + CR})
-                                                      << QStringList({a, b}) << "S";
-        QTest::newRow("unfinished last line dropped") << QStringList({a + CRLF + b.left(30)}) << QStringList({a}) << "S";
+            << QStringList({a + CR + LF + b.left(5) + LF + b.mid(5) + CR + c + CR}) << QStringList({a, b, c})
+            << "S";
+        QTest::newRow("lone CR lines and empty lines")
+            << QStringList({CR + CR + LF + a + CR + LF + CR + b + CR}) << QStringList({a, b}) << "S";
+        QTest::newRow("unfinished last line dropped")
+            << QStringList({a + CRLF + b.left(30)}) << QStringList({a}) << "S";
         QTest::newRow("repeated NSR: first kept")
             << QStringList({a + CRLF + a.left(9) + QStringLiteral("3999999999990000000000000") + CRLF})
             << QStringList({a}) << "S";
-        QTest::newRow("CR of the first page ends the line of the next") << QStringList({a + CR, LF + b + CRLF})
-                                                                       << QStringList({a, b}) << "SS";
+        QTest::newRow("CR of the first page ends the line of the next")
+            << QStringList({a + CR, LF + b + CRLF}) << QStringList({a, b}) << "SS";
         QTest::newRow("page where no line ends stays unconverted")
             << QStringList({a + CRLF + b.left(3), b.mid(3, 10), b.mid(13) + CRLF + c + CRLF})
             << QStringList({a, b, c}) << "SNS";
-        QTest::newRow("blank line is a line") << QStringList({a + CRLF + "   " + CRLF}) << QStringList({a, "   "}) << "S";
+        QTest::newRow("blank line is a line")
+            << QStringList({a + CRLF + "   " + CRLF}) << QStringList({a, "   "}) << "S";
     }
 
     void mrpRegrasDeLinha()
@@ -528,7 +570,8 @@ private Q_SLOTS:
         BancoTeste b;
         QSqlDatabase db = bancoNovo(b);
         for (int i = 0; i < paginas.size(); ++i)
-            inserePagina(db, QStringLiteral("%1").arg(i * 0x200, 8, 16, QLatin1Char('0')).toUpper(), paginas[i]);
+            inserePagina(db, QStringLiteral("%1").arg(i * 0x200, 8, 16, QLatin1Char('0')).toUpper(),
+                         paginas[i]);
         transfereMrp(db);
         QStringList obtido = coluna(db, QStringLiteral("select conteudo from tbafd order by nsr"));
         // a blank line is stored under a blank NSR, which sorts first
@@ -555,7 +598,8 @@ private Q_SLOTS:
         transfereMrp(db);
         QCOMPARE(linhasAfd(db), QStringList({a, b2.left(12), c}));
         QCOMPARE(linhasAfd(db, QStringLiteral("OUTRO")), QStringList());
-        QCOMPARE(valor(db, QStringLiteral("select afdconvertido from tbmemoriarep where idrep = 'OUTRO'")).toString(),
+        QCOMPARE(valor(db, QStringLiteral("select afdconvertido from tbmemoriarep where idrep = 'OUTRO'"))
+                     .toString(),
                  QStringLiteral("N"));
     }
 
@@ -568,15 +612,16 @@ private Q_SLOTS:
                       c = marcacao(3, "05032024", "1000");
         const QString tipo2 = QStringLiteral("000000004") + QLatin1Char('2') + QString(289, QLatin1Char('X'));
         const QString tipo5 = QStringLiteral("000000005") + QLatin1Char('5') + QString(77, QLatin1Char('Y'));
-        QTest::newRow("record split between page and cache") << a + CRLF + b.left(15) << b.mid(15) + CRLF + c + CRLF
-                                                             << QStringList({b, c});
+        QTest::newRow("record split between page and cache")
+            << a + CRLF + b.left(15) << b.mid(15) + CRLF + c + CRLF << QStringList({b, c});
         QTest::newRow("complete trailing record stored") << a + CRLF << b + CRLF + c << QStringList({b, c});
-        QTest::newRow("unfinished trailing record left") << a + CRLF << b + CRLF + c.left(33) << QStringList({b});
+        QTest::newRow("unfinished trailing record left")
+            << a + CRLF << b + CRLF + c.left(33) << QStringList({b});
         QTest::newRow("trailing type 2 of 299") << a + CRLF << tipo2 << QStringList({tipo2});
         QTest::newRow("trailing type 2 short") << a + CRLF << tipo2.left(298) << QStringList();
         QTest::newRow("trailing type 5 of 87") << a + CRLF << tipo5 << QStringList({tipo5});
-        QTest::newRow("trailing unknown type") << a + CRLF << QStringLiteral("0000000069") + QString(24, '1')
-                                               << QStringList();
+        QTest::newRow("trailing unknown type")
+            << a + CRLF << QStringLiteral("0000000069") + QString(24, '1') << QStringList();
         QTest::newRow("no page") << QString() << a + CRLF + b << QStringList({a, b});
     }
 
@@ -618,16 +663,17 @@ private Q_SLOTS:
         QSqlDatabase db = bancoNovo(bt);
         const QString pis = QStringLiteral("012345678901");
         inserePagina(db, "00000000",
-                     marcacao(1, "10042024", "0800", pis) + CRLF + marcacao(2, "10042024", "1200", pis) + CRLF +
-                         marcacao(3, "11042024", "0700", pis) + CRLF + marcacao(4, "10042024", "0600", "999999999999") +
-                         CRLF);
+                     marcacao(1, "10042024", "0800", pis) + CRLF + marcacao(2, "10042024", "1200", pis) +
+                         CRLF + marcacao(3, "11042024", "0700", pis) + CRLF +
+                         marcacao(4, "10042024", "0600", "999999999999") + CRLF);
         inserePagina(db, "00000000", marcacao(1, "10042024", "0800", pis) + CRLF, QStringLiteral("N"),
                      QStringLiteral("OUTRO"));
         transfereMrp(db);
         transfereMrp(db, QStringLiteral("OUTRO"));
         QCOMPARE(valor(db, QStringLiteral("select fclistapontos('20240410', '%1')").arg(pis)).toString(),
                  QStringLiteral(" - 08:00 - 12:00"));
-        QCOMPARE(valor(db, QStringLiteral("select fclistapontos('20240412', '%1')").arg(pis)).toString(), QString());
+        QCOMPARE(valor(db, QStringLiteral("select fclistapontos('20240412', '%1')").arg(pis)).toString(),
+                 QString());
         QSqlQuery q(db);
         QVERIFY(q.exec(QStringLiteral("call splistapontos('20240410', '%1')").arg(pis)));
         QVERIFY(q.next());
@@ -642,7 +688,9 @@ private Q_SLOTS:
         const QString pis = QStringLiteral("012345678901");
         QString texto, esperado;
         for (int i = 0; i < 30; ++i) {
-            const QString hora = QStringLiteral("%1%2").arg(6 + i / 4, 2, 10, QLatin1Char('0')).arg((i % 4) * 15, 2, 10, QLatin1Char('0'));
+            const QString hora = QStringLiteral("%1%2")
+                                     .arg(6 + i / 4, 2, 10, QLatin1Char('0'))
+                                     .arg((i % 4) * 15, 2, 10, QLatin1Char('0'));
             texto += marcacao(i + 1, "10042024", hora, pis) + CRLF;
             esperado += QStringLiteral(" - ") + hora.left(2) + QLatin1Char(':') + hora.mid(2);
         }
@@ -650,7 +698,8 @@ private Q_SLOTS:
         transfereMrp(db);
         QCOMPARE(valor(db, QStringLiteral("select count(*) from tbafd")).toInt(), 30);
         QCOMPARE(esperado.size(), 240);
-        QCOMPARE(valor(db, QStringLiteral("select fclistapontos('20240410', '%1')").arg(pis)).toString(), esperado);
+        QCOMPARE(valor(db, QStringLiteral("select fclistapontos('20240410', '%1')").arg(pis)).toString(),
+                 esperado);
         QSqlQuery q(db);
         QVERIFY(q.exec(QStringLiteral("call splistapontos('20240410', '%1')").arg(pis)));
         QVERIFY(q.next());

@@ -22,7 +22,8 @@ class TestEsquemaCli : public QObject
     Saida roda(const QString &ini, const QStringList &args)
     {
         QProcess p;
-        p.start(QStringLiteral(KELVO_BIN_DIR "/kelvo-rep"), QStringList({QStringLiteral("--ini"), ini}) + args);
+        p.start(QStringLiteral(KELVO_BIN_DIR "/kelvo-rep"),
+                QStringList({QStringLiteral("--ini"), ini}) + args);
         if (!p.waitForFinished(120000))
             return {-1, QString(), QStringLiteral("kelvo-rep não terminou")};
         return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()).trimmed(),
@@ -44,7 +45,8 @@ private Q_SLOTS:
             a.escreveTexto(QStringLiteral("BDADOS"), QStringLiteral("Database"), b.nome());
             a.escreveInteiro(QStringLiteral("BDADOS"), QStringLiteral("PORTA"), s.porta);
         }
-        const QStringList conta = {QStringLiteral("--user"), s.usuario, QStringLiteral("--password"), s.senha};
+        const QStringList conta = {QStringLiteral("--user"), s.usuario, QStringLiteral("--password"),
+                                   s.senha};
 
         Saida r = roda(ini, conta + QStringList{QStringLiteral("db-check")});
         QCOMPARE(r.status, 1);
@@ -70,16 +72,18 @@ private Q_SLOTS:
         r = roda(ini, conta + QStringList{QStringLiteral("db-upgrade")});
         QVERIFY2(r.status == 0, qPrintable(r.erros));
         QCOMPARE(r.texto, QStringLiteral("Banco de dados %1 no nível 11.").arg(b.nome()));
-        QCOMPARE(valor(db, QStringLiteral("select count(*) from information_schema.columns where table_schema = "
-                                          "database() and table_name = 'tbcolaborador' and column_name = 'ibutton12'"))
+        QCOMPARE(valor(db, QStringLiteral(
+                               "select count(*) from information_schema.columns where table_schema = "
+                               "database() and table_name = 'tbcolaborador' and column_name = 'ibutton12'"))
                      .toInt(),
                  1);
 
         // A refused account: the server's message, failure status.
-        r = roda(ini, {QStringLiteral("--user"), s.usuario, QStringLiteral("--password"), QStringLiteral("errada"),
-                       QStringLiteral("db-check")});
+        r = roda(ini, {QStringLiteral("--user"), s.usuario, QStringLiteral("--password"),
+                       QStringLiteral("errada"), QStringLiteral("db-check")});
         QCOMPARE(r.status, 1);
-        QVERIFY2(r.erros.contains(QStringLiteral("Não foi possível conectar ao servidor. Mensagem: ")), qPrintable(r.erros));
+        QVERIFY2(r.erros.contains(QStringLiteral("Não foi possível conectar ao servidor. Mensagem: ")),
+                 qPrintable(r.erros));
     }
 };
 
