@@ -54,7 +54,6 @@ QSqlDatabase abre(const QString &nomeConexao, const QString &banco)
     db.setUserName(s.usuario);
     db.setPassword(s.senha);
     db.setDatabaseName(banco);
-    db.setConnectOptions(QStringLiteral("CLIENT_MULTI_STATEMENTS"));
     if (!db.isOpen() && !db.open())
         qWarning("test server connection failed: %s", qPrintable(db.lastError().text()));
     return db;
