@@ -94,6 +94,7 @@ private Q_SLOTS:
     void arquivoDeEstadoDoSimulador();
     void janelaSempreFecha_data();
     void janelaSempreFecha();
+    void kelvoRepStatus();
 
 private:
     // Runs one conversation on the engine and waits for its end.
@@ -740,7 +741,6 @@ void TestRep2::janelaSempreFecha()
     QVERIFY(!m.respostas().isEmpty());
 }
 
-#if 0 // the programs' REP2 dispatch lands next
 void TestRep2::kelvoRepStatus()
 {
     const QString bin = QStringLiteral(KELVO_BIN_DIR);
@@ -749,7 +749,7 @@ void TestRep2::kelvoRepStatus()
     m_sim.reset(); // the real simulator program serves this one
     QProcess sim;
     sim.setProgram(bin + "/kelvo-rep-sim");
-    sim.setArguments({"--model", "REP2", "--set", "serial=00004000200077777"});
+    sim.setArguments({"--model", "REP2", "--pty", "--set", "serial=00004000200077777"});
     sim.start();
     QVERIFY(sim.waitForStarted());
     QString caminho;
@@ -780,8 +780,6 @@ void TestRep2::kelvoRepStatus()
     sim.kill();
     sim.waitForFinished();
 }
-
-#endif
 
 QTEST_MAIN(TestRep2)
 #include "test_rep2.moc"

@@ -1,4 +1,6 @@
 // kelvo-rep-sim: serves one simulated REP until it is stopped.
+#include "gen2/opcoes2.h"
+#include "gen2/simulador2.h"
 #include "opcoes.h"
 #include "simulador1.h"
 
@@ -15,7 +17,7 @@ int main(int argc, char **argv)
     QStringList args = app.arguments();
     args.removeFirst();
     if (args.contains(QLatin1String("--help")) || args.contains(QLatin1String("-h"))) {
-        saida << usoSimulador();
+        saida << usoSimulador() << usoSimuladorRep2();
         return 0;
     }
     OpcoesSim opcoes;
@@ -43,7 +45,24 @@ int main(int argc, char **argv)
             saida << sim.caminhoPty() << Qt::endl;
         return app.exec();
     }
-    // The new generation plugs in here.
+    if (opcoes.modelo == QLatin1String("REP2")) {
+        // The new generation has no TCP link.
+        if (opcoes.tcp) {
+            erros << "o modelo REP2 só se comunica pela serial (use --pty)\n";
+            return 2;
+        }
+        SimuladorRep2 sim;
+        if (!aplicaOpcoesRep2(opcoes.resto, sim, &erro)) {
+            erros << erro << "\n" << usoSimuladorRep2();
+            return 2;
+        }
+        if (!sim.abre(&erro)) {
+            erros << erro << "\n";
+            return 1;
+        }
+        saida << sim.caminho() << Qt::endl;
+        return app.exec();
+    }
     erros << "modelo desconhecido: " << opcoes.modelo << "\n" << usoSimulador();
     return 2;
 }
