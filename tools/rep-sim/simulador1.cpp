@@ -186,16 +186,18 @@ int SimuladorRep1::tamanhoPedido(const QByteArray &p)
 void SimuladorRep1::recebe(const QByteArray &dados)
 {
     for (char b : dados) {
-        if (m_derrubada || m_defeitos.silencioso)
+        if (m_derrubada)
             continue;
         if (m_pedido.isEmpty() && b == '#') {
             ++m_despertares;
+            if (m_defeitos.silencioso)
+                continue;
             m_acordado = true;
             envia(m_defeitos.despertarDuplo ? QByteArrayLiteral("!!") : QByteArrayLiteral("!"),
                   m_defeitos.atrasoDespertarMs);
             continue;
         }
-        if (!m_acordado)
+        if (!m_acordado || m_defeitos.silencioso)
             continue;
         m_pedido.append(b);
         const int tamanho = tamanhoPedido(m_pedido);
