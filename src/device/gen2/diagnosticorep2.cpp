@@ -19,10 +19,9 @@
 
 namespace kelvo {
 
-TfREP2Diagnostico::TfREP2Diagnostico(const TParametrosComunicacao &p, QWidget *parent, const TemposREP2 &tempos)
-    : QDialog(parent)
-    , m_p(p)
-    , m_motor(new MotorREP2(tempos, this))
+TfREP2Diagnostico::TfREP2Diagnostico(const TParametrosComunicacao &p, QWidget *parent,
+                                     const TemposREP2 &tempos)
+    : QDialog(parent), m_p(p), m_motor(new MotorREP2(tempos, this))
 {
     setWindowTitle(QStringLiteral("Diagnóstico REP2 - COM") + QString::number(p.PortaSerial));
 
@@ -68,16 +67,19 @@ TfREP2Diagnostico::TfREP2Diagnostico(const TParametrosComunicacao &p, QWidget *p
     m_templates = new QListWidget(this);
     m_templates->setObjectName(QStringLiteral("listaTemplates"));
     recarregaArquivosTemplate();
-    connect(m_motor, &MotorREP2::arquivosTemplateAlterados, this, &TfREP2Diagnostico::recarregaArquivosTemplate);
+    connect(m_motor, &MotorREP2::arquivosTemplateAlterados, this,
+            &TfREP2Diagnostico::recarregaArquivosTemplate);
 
     auto *grade = new QGridLayout;
     const QList<QPushButton *> bs = {
-        novoBotao(QStringLiteral("btStatus"), QStringLiteral("Status"), [this] { return m_motor->StatusManutencao(m_p); }),
+        novoBotao(QStringLiteral("btStatus"), QStringLiteral("Status"),
+                  [this] { return m_motor->StatusManutencao(m_p); }),
         novoBotao(QStringLiteral("btDataHora"), QStringLiteral("Acertar data/hora"),
                   [this] {
-                      const QString t = m_atual->isChecked()
-                                            ? QDateTime::currentDateTime().toString(QStringLiteral("dd/MM/yyyy hh:mm:ss"))
-                                            : m_dataHora->text();
+                      const QString t =
+                          m_atual->isChecked()
+                              ? QDateTime::currentDateTime().toString(QStringLiteral("dd/MM/yyyy hh:mm:ss"))
+                              : m_dataHora->text();
                       return m_motor->AcertaDataHora(m_p, t.mid(0, 2), t.mid(3, 2), t.mid(6, 4), t.mid(11, 2),
                                                      t.mid(14, 2), t.mid(17, 2));
                   }),
@@ -87,10 +89,12 @@ TfREP2Diagnostico::TfREP2Diagnostico(const TParametrosComunicacao &p, QWidget *p
                   [this] { return m_motor->LeituraMT(m_p, m_arquivoMT->text()); }),
         novoBotao(QStringLiteral("btSenha"), QStringLiteral("Enviar Senha"),
                   [this] { return m_motor->EnviaSenha(m_p, m_senha->text()); }),
-        novoBotao(QStringLiteral("btIniciaMT"), QStringLiteral("Iniciar MT"), [this] { return m_motor->IniciaMT(m_p); }),
+        novoBotao(QStringLiteral("btIniciaMT"), QStringLiteral("Iniciar MT"),
+                  [this] { return m_motor->IniciaMT(m_p); }),
         novoBotao(QStringLiteral("btIniciaMRP"), QStringLiteral("Iniciar MRP"),
                   [this] {
-                      if (!pergunta(QStringLiteral("A memória de registro de ponto do REP será iniciada. Deseja prosseguir?")))
+                      if (!pergunta(QStringLiteral(
+                              "A memória de registro de ponto do REP será iniciada. Deseja prosseguir?")))
                           return false;
                       return m_motor->IniciaMRP(m_p);
                   }),
@@ -106,7 +110,8 @@ TfREP2Diagnostico::TfREP2Diagnostico(const TParametrosComunicacao &p, QWidget *p
                   [this] { return m_motor->TemplatesDisponiveis(m_p); }),
         novoBotao(QStringLiteral("btApagaTodas"), QStringLiteral("Apagar TODAS templates"),
                   [this] {
-                      if (!pergunta(QStringLiteral("Todas as templates do REP serão apagadas. Deseja prosseguir?")))
+                      if (!pergunta(
+                              QStringLiteral("Todas as templates do REP serão apagadas. Deseja prosseguir?")))
                           return false;
                       return m_motor->ApagaTodasTemplates(m_p);
                   }),

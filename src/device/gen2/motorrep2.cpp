@@ -1,10 +1,10 @@
 #include "device/gen2/motorrep2.h"
 
 #include "data/cp1252.h"
+#include "data/dmdados.h"
 #include "data/interacao.h"
 #include "data/sistema.h"
 #include "data/textos.h"
-#include "data/dmdados.h"
 #include "device/common/afd.h"
 #include "device/common/paginas.h"
 #include "device/common/portasserial.h"
@@ -59,20 +59,22 @@ const LinhaTabela tabelaRespostas[] = {
     {MotorREP2::Comando::AcertaDataHora, "!OK", "DATA/HORA ACERTADAS", "0;Data/hora acertadas"},
     {MotorREP2::Comando::AcertaDataHora, "!MR", "MRP CHEIA - DATA/HORA NÃO ACERTADAS - TROQUE O REP",
      "16;MRP Cheia - Data/hora não acertadas - troque o rep"},
-    {MotorREP2::Comando::AcertaDataHora, "!ME", "ERRO NA MRP - DATA/HORA NÃO ACERTADAS - CONSULTE SEU FORNECEDOR",
+    {MotorREP2::Comando::AcertaDataHora, "!ME",
+     "ERRO NA MRP - DATA/HORA NÃO ACERTADAS - CONSULTE SEU FORNECEDOR",
      "17;Erro na MRP - Data/hora não acertadas"},
     {MotorREP2::Comando::EnviaFuncionario, "!OK", "FUNCIONÁRIO ENVIADO", "0;Funcionário enviado"},
     {MotorREP2::Comando::EnviaFuncionario, "!MT", "MT CHEIA - FUNCIONÁRIO NÃO ENVIADO - TROQUE O REP",
      "18;MT Cheia - funcionário não enviado"},
     {MotorREP2::Comando::EnviaFuncionario, "!MR", "MRP CHEIA - FUNCIONÁRIO NÃO ENVIADO - TROQUE O REP",
      "19;MRP Cheia - funcionário não enviado"},
-    {MotorREP2::Comando::EnviaFuncionario, "!ME", "ERRO NA MRP - FUNCIONÁRIO NÃO ENVIADO - CONSULTE SEU FORNECEDOR",
+    {MotorREP2::Comando::EnviaFuncionario, "!ME",
+     "ERRO NA MRP - FUNCIONÁRIO NÃO ENVIADO - CONSULTE SEU FORNECEDOR",
      "20;Erro na MRP - funcionário não enviado"},
     {MotorREP2::Comando::EnviaEmpregador, "!OK", "EMPRESA ENVIADA", "0;Empresa enviada"},
     {MotorREP2::Comando::EnviaEmpregador, "!MR", "MRP CHEIA - EMPRESA NÃO ENVIADA - TROQUE O REP",
      "21;MRP Cheia - empresa não enviada"},
-    {MotorREP2::Comando::EnviaEmpregador, "!ME", "ERRO NA MRP - EMPRESA NÃO ENVIADA - CONSULTE SEU FORNECEDOR",
-     "22;Erro na MRP - empresa não enviada"},
+    {MotorREP2::Comando::EnviaEmpregador, "!ME",
+     "ERRO NA MRP - EMPRESA NÃO ENVIADA - CONSULTE SEU FORNECEDOR", "22;Erro na MRP - empresa não enviada"},
     {MotorREP2::Comando::Senha, "!OK", "SENHA ENVIADA", "0;Senha enviada"},
     {MotorREP2::Comando::Senha, nullptr, "SENHA  NÃO FOI ENVIADA", "14;Senha não foi enviada"},
     {MotorREP2::Comando::IniciaMT, "!OK", "MT INICIADA", nullptr},
@@ -87,23 +89,20 @@ const LinhaTabela tabelaRespostas[] = {
     {MotorREP2::Comando::LeTemplate, "!NF", "NÃO EXISTE TEMPLATE PARA ESSA MATRÍCULA/DEDO",
      "29;NÃO EXISTE TEMPLATE PARA ESSA MATRÍCULA/DEDO"},
     {MotorREP2::Comando::ApagaTodasTemplates, "!OK", "TEMPLATES APAGADAS", "0;Biometrias apagadas"},
-    {MotorREP2::Comando::ApagaTodasTemplates, "!ER", "ERRO AO APAGAR TEMPLATES", "30;Erro ao apagar templates"},
-    {MotorREP2::Comando::ApagaTemplatesMatricula, "!OK", "TEMPLATES DA MATRICULA APAGADAS", "0;Biometria apagada"},
+    {MotorREP2::Comando::ApagaTodasTemplates, "!ER", "ERRO AO APAGAR TEMPLATES",
+     "30;Erro ao apagar templates"},
+    {MotorREP2::Comando::ApagaTemplatesMatricula, "!OK", "TEMPLATES DA MATRICULA APAGADAS",
+     "0;Biometria apagada"},
     {MotorREP2::Comando::ApagaTemplatesMatricula, "!ER", "ERRO AO APAGAR TEMPLATES DA MATRICULA",
      "26;Erro ao apagar templates da matrícula"},
 };
 
 } // namespace
 
-MotorREP2::MotorREP2(QObject *parent)
-    : MotorREP2(TemposREP2(), parent)
-{
-}
+MotorREP2::MotorREP2(QObject *parent) : MotorREP2(TemposREP2(), parent) {}
 
 MotorREP2::MotorREP2(const TemposREP2 &tempos, QObject *parent)
-    : MotorREP(parent)
-    , m_tempos(tempos)
-    , m_porta(new QSerialPort(this))
+    : MotorREP(parent), m_tempos(tempos), m_porta(new QSerialPort(this))
 {
     // log.txt follows CONFIG/debug only; the protocol trace is the first generation's.
     m_rastro.debugCom = false;
@@ -153,7 +152,8 @@ bool MotorREP2::AbrePorta(int numero)
     if (m_porta->isOpen())
         m_porta->close();
     const QString dispositivo = dispositivoDaPorta(numero);
-    m_porta->setPortName(dispositivo.isEmpty() ? QStringLiteral("COM") + QString::number(numero) : dispositivo);
+    m_porta->setPortName(dispositivo.isEmpty() ? QStringLiteral("COM") + QString::number(numero)
+                                               : dispositivo);
     m_porta->setBaudRate(QSerialPort::Baud115200);
     m_porta->setDataBits(QSerialPort::Data8);
     m_porta->setParity(QSerialPort::NoParity);
@@ -218,7 +218,7 @@ void MotorREP2::aoPausaEnvio()
     m_pendente.clear();
     m_etapa = Etapa::Aguardando;
     m_tmTimeout.start(m_comando == Comando::IniciaMT ? qMax(m_tempos.timeout, m_tempos.timeoutIniciaMT)
-                                                      : m_tempos.timeout);
+                                                     : m_tempos.timeout);
 }
 
 void MotorREP2::Finaliza()
@@ -267,7 +267,9 @@ void MotorREP2::aoReceber()
     m_tmTimeout.start();
     Q_EMIT situacaoAlterada(QStringLiteral("Recebendo informações "));
     if (m_rastro.espelhoProtocolo)
-        m_rastro.protocolo(QStringLiteral("<<< ") + QString::fromLatin1(m_porta->peek(m_porta->bytesAvailable()).toHex(' ').toUpper()));
+        m_rastro.protocolo(
+            QStringLiteral("<<< ") +
+            QString::fromLatin1(m_porta->peek(m_porta->bytesAvailable()).toHex(' ').toUpper()));
     while (m_porta->bytesAvailable() > 0) {
         m_tmTimeout.start();
         char c = 0;
@@ -276,8 +278,8 @@ void MotorREP2::aoReceber()
         ++m_recebidos;
         m_buffer.append(c);
         if (m_mostrarBytes) {
-            const QString l = QStringLiteral("<<<< ") + hex2(static_cast<quint8>(c)) + QStringLiteral("    bytes: ") +
-                              QString::number(m_recebidos);
+            const QString l = QStringLiteral("<<<< ") + hex2(static_cast<quint8>(c)) +
+                              QStringLiteral("    bytes: ") + QString::number(m_recebidos);
             m_tracoEnvio.append(l);
             Q_EMIT envioRegistrado(l);
         }
@@ -313,7 +315,8 @@ bool MotorREP2::consomeByte(char byte)
         if (f.open(QIODevice::WriteOnly) && f.write(conteudo) == conteudo.size() && f.commit())
             defineResultado(QStringLiteral("0;Leitura realizada com sucesso"));
         else
-            defineResultado(QStringLiteral("8;Não foi possível gravar o arquivo. Mensagem: ") + f.errorString());
+            defineResultado(QStringLiteral("8;Não foi possível gravar o arquivo. Mensagem: ") +
+                            f.errorString());
         Finaliza();
         return false;
     }
@@ -349,7 +352,8 @@ void MotorREP2::julga()
     case Comando::TemplatesDisponiveis:
         if (n == TamanhoResposta) {
             m_tmTimeout.stop();
-            adicionaResposta(QStringLiteral("TEMPLATES DISPONÍVEIS PARA CADASTRO: ") + deCp1252(m_buffer.left(3)));
+            adicionaResposta(QStringLiteral("TEMPLATES DISPONÍVEIS PARA CADASTRO: ") +
+                             deCp1252(m_buffer.left(3)));
             Finaliza();
         }
         return;
@@ -754,7 +758,8 @@ bool MotorREP2::EnviaEmpregadorManutencao(const TParametrosComunicacao &p, const
         return true;
     }
     limpaRespostas();
-    EnviaComando(Comando::EnviaEmpregador, requisicaoEmpregador(nome, cpfcnpj, cei, local, tipo == 1 ? 1 : 0));
+    EnviaComando(Comando::EnviaEmpregador,
+                 requisicaoEmpregador(nome, cpfcnpj, cei, local, tipo == 1 ? 1 : 0));
     return true;
 }
 
@@ -771,8 +776,8 @@ bool MotorREP2::RecebeEmpregador(const TParametrosComunicacao &p)
     return true;
 }
 
-bool MotorREP2::EnviaFuncionario(const TParametrosComunicacao &p, const QString &codigo, const QString &matricula,
-                                 const QString &pis, const QString &nome, int acao)
+bool MotorREP2::EnviaFuncionario(const TParametrosComunicacao &p, const QString &codigo,
+                                 const QString &matricula, const QString &pis, const QString &nome, int acao)
 {
     if (!inicia(p, QStringLiteral("Envio de funcionário")))
         return false;
@@ -896,7 +901,8 @@ bool MotorREP2::LeTemplate(const TParametrosComunicacao &p, const QString &matri
     return true;
 }
 
-bool MotorREP2::GravaTemplate(const TParametrosComunicacao &p, const QString &matricula, const QString &arquivo)
+bool MotorREP2::GravaTemplate(const TParametrosComunicacao &p, const QString &matricula,
+                              const QString &arquivo)
 {
     if (m_ativo)
         return false;
@@ -916,7 +922,8 @@ bool MotorREP2::GravaTemplate(const TParametrosComunicacao &p, const QString &ma
                 // Sending it would put a body the header does not describe on the wire.
                 inicia(p, QStringLiteral("Enviar biometria"));
                 limpaRespostas();
-                adicionaResposta(QStringLiteral("Arquivo de template inválido: \"") + arquivo + QLatin1Char('"'));
+                adicionaResposta(QStringLiteral("Arquivo de template inválido: \"") + arquivo +
+                                 QLatin1Char('"'));
                 Finaliza();
                 return true;
             }

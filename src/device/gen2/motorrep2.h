@@ -30,9 +30,9 @@ class PaginasPendentes;
 // Tests may pass shorter ones.
 struct TemposREP2
 {
-    int timeout = 3000;  // tmTimeout: reply time-out after the request or the last byte
-    int envia = 100;     // tmEnvia: pause before every request
-    int finaliza = 200;  // tmFinaliza: from Finaliza to closing the port and the window
+    int timeout = 3000; // tmTimeout: reply time-out after the request or the last byte
+    int envia = 100;    // tmEnvia: pause before every request
+    int finaliza = 200; // tmFinaliza: from Finaliza to closing the port and the window
     // The working-memory start announces about 20 s of work: its reply may take
     // this long before the conversation gives up.
     int timeoutIniciaMT = 30000;
@@ -44,7 +44,8 @@ class MotorREP2 : public MotorREP
 {
     Q_OBJECT
 public:
-    enum class Comando {
+    enum class Comando
+    {
         Nenhum,
         Status,
         AcertaDataHora,
@@ -76,8 +77,9 @@ public:
 
     // --- Start operations (the port number is p.PortaSerial; nothing else is used).
     bool Status(const TParametrosComunicacao &p) override;
-    bool AcertaDataHora(const TParametrosComunicacao &p, const QString &dia, const QString &mes, const QString &ano,
-                        const QString &hora, const QString &minuto, const QString &segundo) override;
+    bool AcertaDataHora(const TParametrosComunicacao &p, const QString &dia, const QString &mes,
+                        const QString &ano, const QString &hora, const QString &minuto,
+                        const QString &segundo) override;
     bool EnviaFuncionario(const TParametrosComunicacao &p, const QString &codigo, const QString &matricula,
                           const QString &pis, const QString &nome, int acao) override;
     bool LeituraMT(const TParametrosComunicacao &p, const QString &arquivo) override;
@@ -95,8 +97,9 @@ public:
     // interface and return false without starting when it is refused.
     bool StatusManutencao(const TParametrosComunicacao &p); // "#TCM"
     // The employer page sends without the size checks.
-    bool EnviaEmpregadorManutencao(const TParametrosComunicacao &p, const QString &nome, const QString &cpfcnpj,
-                                   const QString &cei, const QString &local, int tipo);
+    bool EnviaEmpregadorManutencao(const TParametrosComunicacao &p, const QString &nome,
+                                   const QString &cpfcnpj, const QString &cei, const QString &local,
+                                   int tipo);
     bool EnviaSenha(const TParametrosComunicacao &p, const QString &senha);
     // Asks first (about 20 s of work); false when the answer is No.
     bool IniciaMT(const TParametrosComunicacao &p);
@@ -141,7 +144,14 @@ Q_SIGNALS:
     void arquivosTemplateAlterados();
 
 private:
-    enum class Etapa { Ocioso, PausaEnvio, Aguardando, PausaLista, Finalizando };
+    enum class Etapa
+    {
+        Ocioso,
+        PausaEnvio,
+        Aguardando,
+        PausaLista,
+        Finalizando
+    };
 
     bool inicia(const TParametrosComunicacao &p, const QString &titulo);
     bool AbrePorta(int numero);

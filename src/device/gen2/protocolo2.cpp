@@ -143,7 +143,8 @@ std::optional<QDateTime> montaDataHora(const QString &dia, const QString &mes, c
 QByteArray payloadEmpregador(const QString &nome, const QString &cpfCnpj, const QString &cei,
                              const QString &local, int tipo)
 {
-    QString p = CompletaTexto(nome + QLatin1Char(';'), LarguraNomeEmpregador, Lado::Direita, QStringLiteral(" "));
+    QString p =
+        CompletaTexto(nome + QLatin1Char(';'), LarguraNomeEmpregador, Lado::Direita, QStringLiteral(" "));
     if (tipo == 1)
         p += CompletaTexto(CompletaTexto(cpfCnpj, 11, Lado::Esquerda, QStringLiteral("0")), LarguraCpfCnpj,
                            Lado::Esquerda, QStringLiteral(" "));
@@ -300,19 +301,16 @@ QString linhaTracoEnvio(const QByteArray &bytesEnviados, const QTime &hora)
 
 QString StatusRep2::resultado() const
 {
-    return QStringLiteral("0;") + dataHora + QLatin1Char(';') + nsr + QLatin1Char(';') + serial + QLatin1Char(';');
+    return QStringLiteral("0;") + dataHora + QLatin1Char(';') + nsr + QLatin1Char(';') + serial +
+           QLatin1Char(';');
 }
 
 QStringList StatusRep2::linhas() const
 {
-    return {QStringLiteral("STATUS DO EQUIPAMENTO"),
-            QString(),
-            QStringLiteral("Data/Hora: ") + dataHora,
-            QStringLiteral("Cache: ") + hex(cache, 4),
-            QStringLiteral("MRP: ") + hex(ponteiro, 8),
-            QStringLiteral("NSR ATUAL: ") + nsr,
-            QStringLiteral("NUMERO SERIAL: ") + serial,
-            QStringLiteral("Bateria: ") + hex(bateria, 4)};
+    return {QStringLiteral("STATUS DO EQUIPAMENTO"),    QString(),
+            QStringLiteral("Data/Hora: ") + dataHora,   QStringLiteral("Cache: ") + hex(cache, 4),
+            QStringLiteral("MRP: ") + hex(ponteiro, 8), QStringLiteral("NSR ATUAL: ") + nsr,
+            QStringLiteral("NUMERO SERIAL: ") + serial, QStringLiteral("Bateria: ") + hex(bateria, 4)};
 }
 
 bool statusCompleto(int recebidos)
@@ -324,8 +322,8 @@ StatusRep2 interpretaStatus(const QByteArray &r)
 {
     StatusRep2 s;
     const auto par = [&](int i) { return semPontoEVirgula(textoEm(r, i, 2)); };
-    s.dataHora = par(8) + QLatin1Char('/') + par(10) + QLatin1Char('/') + par(12) + QLatin1Char(' ') + par(4) +
-                 QLatin1Char(':') + par(2) + QLatin1Char(':') + par(0);
+    s.dataHora = par(8) + QLatin1Char('/') + par(10) + QLatin1Char('/') + par(12) + QLatin1Char(' ') +
+                 par(4) + QLatin1Char(':') + par(2) + QLatin1Char(':') + par(0);
     s.cache = static_cast<quint16>(byteEm(r, 14) << 8 | byteEm(r, 15));
     s.ponteiro = static_cast<quint32>(byteEm(r, 16)) << 24 | static_cast<quint32>(byteEm(r, 17)) << 16 |
                  static_cast<quint32>(byteEm(r, 18)) << 8 | byteEm(r, 19);
@@ -340,7 +338,8 @@ QString EmpregadorRep2::resultado() const
     if (vazio())
         return QStringLiteral("23;Envie o empregador");
     const QChar bar = QLatin1Char('|');
-    return QStringLiteral("0;") + QString::number(tipo) + bar + nome + bar + cpfCnpj + bar + cei + bar + local;
+    return QStringLiteral("0;") + QString::number(tipo) + bar + nome + bar + cpfCnpj + bar + cei + bar +
+           local;
 }
 
 QStringList EmpregadorRep2::linhas() const

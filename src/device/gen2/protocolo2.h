@@ -12,10 +12,10 @@
 namespace kelvo::rep2 {
 
 // Sizes of the fixed replies.
-constexpr int TamanhoStatus = 50;      // also accepted: 52
+constexpr int TamanhoStatus = 50; // also accepted: 52
 constexpr int TamanhoStatusLongo = 52;
 constexpr int TamanhoEmpregador = 279;
-constexpr int TamanhoResposta = 3;     // "!OK", "!MR", ...
+constexpr int TamanhoResposta = 3; // "!OK", "!MR", ...
 constexpr int TamanhoContaTemplates = 6;
 constexpr int TamanhoTemplate = 384;
 

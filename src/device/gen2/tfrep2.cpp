@@ -8,14 +8,10 @@
 
 namespace kelvo {
 
-TfREP2::TfREP2(QWidget *parent)
-    : TfREP2(TemposREP2(), parent)
-{
-}
+TfREP2::TfREP2(QWidget *parent) : TfREP2(TemposREP2(), parent) {}
 
 TfREP2::TfREP2(const TemposREP2 &tempos, QWidget *parent)
-    : QDialog(parent)
-    , m_motor(new MotorREP2(tempos, this))
+    : QDialog(parent), m_motor(new MotorREP2(tempos, this))
 {
     monta();
     connect(m_motor, &MotorREP::tituloAlterado, m_comando, &QLabel::setText);

@@ -30,8 +30,9 @@ public:
     MotorREP2 &motor() { return *m_motor; }
 
     bool Status(const TParametrosComunicacao &p) { return m_motor->Status(p); }
-    bool AcertaDataHora(const TParametrosComunicacao &p, const QString &dia, const QString &mes, const QString &ano,
-                        const QString &hora, const QString &minuto, const QString &segundo)
+    bool AcertaDataHora(const TParametrosComunicacao &p, const QString &dia, const QString &mes,
+                        const QString &ano, const QString &hora, const QString &minuto,
+                        const QString &segundo)
     {
         return m_motor->AcertaDataHora(p, dia, mes, ano, hora, minuto, segundo);
     }
@@ -46,7 +47,10 @@ public:
     {
         return m_motor->EnviaFuncionario(p, codigo, matricula, pis, nome, acao);
     }
-    bool LeituraMT(const TParametrosComunicacao &p, const QString &arquivo) { return m_motor->LeituraMT(p, arquivo); }
+    bool LeituraMT(const TParametrosComunicacao &p, const QString &arquivo)
+    {
+        return m_motor->LeituraMT(p, arquivo);
+    }
 
     // Shows the window modally while the conversation runs; returns at once when
     // no conversation is running (it already ended, or none was started).

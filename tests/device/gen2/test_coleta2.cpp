@@ -120,7 +120,8 @@ void TestColeta2::primeiraColeta()
     QCOMPARE(RetornoComunicacao, QString("0;AFD gerado com sucesso"));
     QCOMPARE(comandos(), (QStringList{"$#TCM", "#PME", "#TCM", "#MRP 00000000", "#MRP 00000200", "#UPA"}));
     // Six bytes to open, five for the status inside the collection.
-    QVERIFY(m_sim->recebido().startsWith(QByteArray("\x24\x24\x23\x54\x43\x4D\x24\x23\x50\x4D\x45\x24\x23\x54\x43\x4D")));
+    QVERIFY(m_sim->recebido().startsWith(
+        QByteArray("\x24\x24\x23\x54\x43\x4D\x24\x23\x50\x4D\x45\x24\x23\x54\x43\x4D")));
     QCOMPARE(paginasGravadas(), 2);
     QCOMPARE(valor(m_db, "select min(idrep) from tbmemoriarep").toString(), Serial);
     QCOMPARE(m.textoUltimaPagina().size(), 1440 - 1024);
@@ -130,9 +131,13 @@ void TestColeta2::primeiraColeta()
     const QList<QByteArray> linhas = f.readAll().split('\n');
     // header, 40 punches, trailer, and the empty piece after the last CR LF
     QCOMPARE(linhas.size(), 43);
-    QVERIFY(linhas.first().startsWith("00000000011" "12345678000199" "000000000000" "EMPRESA TESTE"));
+    QVERIFY(linhas.first().startsWith("00000000011"
+                                      "12345678000199"
+                                      "000000000000"
+                                      "EMPRESA TESTE"));
     QVERIFY(linhas.first().mid(187, 17) == Serial.toLatin1());
-    QCOMPARE(linhas.at(29), QByteArray("0000000293020320260828012345678901\r")); // the straddling record, whole
+    QCOMPARE(linhas.at(29),
+             QByteArray("0000000293020320260828012345678901\r")); // the straddling record, whole
     QCOMPARE(linhas.at(41), QByteArray("9999999990000000000000000400000000000000000009\r"));
 }
 

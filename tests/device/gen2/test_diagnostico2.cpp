@@ -86,12 +86,18 @@ void TestDiagnostico2::botoesDeConsulta_data()
 {
     QTest::addColumn<QString>("botao");
     QTest::addColumn<QString>("linha");
-    QTest::newRow("status") << "btStatus" << "STATUS DO EQUIPAMENTO";
-    QTest::newRow("count") << "btContaTemplates" << "TEMPLATES DA MATRICULA: 1";
-    QTest::newRow("free") << "btTemplatesDisponiveis" << "TEMPLATES DISPONÍVEIS PARA CADASTRO: 199";
-    QTest::newRow("list") << "btListaTemplates" << "00012345";
-    QTest::newRow("clock") << "btDataHora" << "DATA/HORA ACERTADAS";
-    QTest::newRow("password") << "btSenha" << "SENHA ENVIADA";
+    QTest::newRow("status") << "btStatus"
+                            << "STATUS DO EQUIPAMENTO";
+    QTest::newRow("count") << "btContaTemplates"
+                           << "TEMPLATES DA MATRICULA: 1";
+    QTest::newRow("free") << "btTemplatesDisponiveis"
+                          << "TEMPLATES DISPONÍVEIS PARA CADASTRO: 199";
+    QTest::newRow("list") << "btListaTemplates"
+                          << "00012345";
+    QTest::newRow("clock") << "btDataHora"
+                           << "DATA/HORA ACERTADAS";
+    QTest::newRow("password") << "btSenha"
+                              << "SENHA ENVIADA";
 }
 
 void TestDiagnostico2::botoesDeConsulta()

@@ -110,9 +110,18 @@ void TestProtocolo2::empregadorCampos_data()
     QTest::addColumn<QString>("cei");
     QTest::addColumn<QString>("campoDoc");
     QTest::addColumn<QString>("campoCei");
-    QTest::newRow("CPF 11") << 1 << "12345678901" << "" << "   12345678901" << "            ";
-    QTest::newRow("CPF 9") << 1 << "123456789" << "  " << "   00123456789" << "            ";
-    QTest::newRow("CNPJ 13") << 0 << "1234567890123" << "12345" << "01234567890123" << "000000012345";
+    QTest::newRow("CPF 11") << 1 << "12345678901"
+                            << ""
+                            << "   12345678901"
+                            << "            ";
+    QTest::newRow("CPF 9") << 1 << "123456789"
+                           << "  "
+                           << "   00123456789"
+                           << "            ";
+    QTest::newRow("CNPJ 13") << 0 << "1234567890123"
+                             << "12345"
+                             << "01234567890123"
+                             << "000000012345";
 }
 
 void TestProtocolo2::empregadorCampos()
@@ -147,8 +156,10 @@ void TestProtocolo2::verificaEmpregadorNaOrdem_data()
                               << "9;Tamanho inválido para o campo Nome do Empregador";
     QTest::newRow("doc 15") << 10 << 15 << 13 << 100 << 1 << "10;Tamanho inválido para o CPF/CNPJ";
     QTest::newRow("cei 13") << 10 << 14 << 13 << 100 << 2 << "11;Tamanho inválido para o campo CEI";
-    QTest::newRow("tipo 2") << 10 << 14 << 12 << 101 << 2 << "12;Valor inválido para o campo Tipo de Empregador";
-    QTest::newRow("local 101") << 10 << 14 << 12 << 101 << 0 << "13;Tamanho inválido para o campo Local de Trabalho";
+    QTest::newRow("tipo 2") << 10 << 14 << 12 << 101 << 2
+                            << "12;Valor inválido para o campo Tipo de Empregador";
+    QTest::newRow("local 101") << 10 << 14 << 12 << 101 << 0
+                               << "13;Tamanho inválido para o campo Local de Trabalho";
 }
 
 void TestProtocolo2::verificaEmpregadorNaOrdem()
@@ -159,7 +170,8 @@ void TestProtocolo2::verificaEmpregadorNaOrdem()
     QFETCH(int, local);
     QFETCH(int, tipo);
     QFETCH(QString, resultado);
-    QCOMPARE(verificaEmpregador(QString(nome, 'N'), QString(doc, '1'), QString(cei, '2'), QString(local, 'L'), tipo),
+    QCOMPARE(verificaEmpregador(QString(nome, 'N'), QString(doc, '1'), QString(cei, '2'), QString(local, 'L'),
+                                tipo),
              resultado);
 }
 
@@ -167,8 +179,10 @@ void TestProtocolo2::funcionarioCampos_data()
 {
     QTest::addColumn<QString>("codigo");
     QTest::addColumn<QString>("campoCodigo");
-    QTest::newRow("7 chars") << "ABCDEFG" << "ABCDEF";
-    QTest::newRow("3 chars") << "123" << "123000";
+    QTest::newRow("7 chars") << "ABCDEFG"
+                             << "ABCDEF";
+    QTest::newRow("3 chars") << "123"
+                             << "123000";
 }
 
 void TestProtocolo2::funcionarioCampos()
@@ -200,7 +214,7 @@ void TestProtocolo2::status()
 {
     QFETCH(int, tamanho);
     QByteArray r("20301015150625");
-    r.append('\x01').append('\x23');                 // cache 0123h
+    r.append('\x01').append('\x23');                               // cache 0123h
     r.append('\x00').append('\x00').append('\x20').append('\x00'); // pointer 2000h
     r += "000000042";
     r += "00004000200012345";
@@ -294,9 +308,12 @@ void TestProtocolo2::senha_data()
     QTest::addColumn<QString>("senha");
     QTest::addColumn<QString>("recusa");
     QTest::newRow("ok") << "1234" << QString();
-    QTest::newRow("letters") << "12a4" << "Senha inválida";
-    QTest::newRow("empty") << "" << "Senha inválida";
-    QTest::newRow("short") << "123" << "Tem q ter 4 digitos";
+    QTest::newRow("letters") << "12a4"
+                             << "Senha inválida";
+    QTest::newRow("empty") << ""
+                           << "Senha inválida";
+    QTest::newRow("short") << "123"
+                           << "Tem q ter 4 digitos";
 }
 
 void TestProtocolo2::senha()

@@ -185,11 +185,16 @@ void TestRep2::replyNuncaAceita_data()
 {
     QTest::addColumn<QString>("chave");
     QTest::addColumn<QString>("valor");
-    QTest::newRow("51-byte status") << "status-bytes" << "51";
-    QTest::newRow("short") << "bytes-faltando" << "1";
-    QTest::newRow("over-long") << "bytes-extras" << "3";
-    QTest::newRow("garbage") << "lixo" << "00FF2141";
-    QTest::newRow("silent") << "silencioso" << "1";
+    QTest::newRow("51-byte status") << "status-bytes"
+                                    << "51";
+    QTest::newRow("short") << "bytes-faltando"
+                           << "1";
+    QTest::newRow("over-long") << "bytes-extras"
+                               << "3";
+    QTest::newRow("garbage") << "lixo"
+                             << "00FF2141";
+    QTest::newRow("silent") << "silencioso"
+                            << "1";
 }
 
 void TestRep2::replyNuncaAceita()
@@ -221,7 +226,8 @@ void TestRep2::silencioComTemposReais()
     QCOMPARE(m.tempos().timeout, 3000);
     QCOMPARE(m.tempos().envia, 100);
     QCOMPARE(m.tempos().finaliza, 200);
-    QVERIFY(conversa(m, [&] { return m.Status(m_p); }, 8000));
+    QVERIFY(conversa(
+        m, [&] { return m.Status(m_p); }, 8000));
     QCOMPARE(RetornoComunicacao, QString());
     QCOMPARE(m.respostas(), QStringList{"TIMEOUT - SEM RESPOSTA"});
 }
@@ -289,11 +295,12 @@ void TestRep2::empregadorCpf_data()
     QTest::addColumn<QString>("cei");
     QTest::addColumn<QByteArray>("campoDoc");
     QTest::addColumn<QByteArray>("campoCei");
-    QTest::newRow("CPF 11 digits") << 1 << "12345678901" << "" << QByteArray("   12345678901")
-                                   << QByteArray(12, ' ');
-    QTest::newRow("CPF 9 digits") << 1 << "123456789" << "" << QByteArray("   00123456789") << QByteArray(12, ' ');
-    QTest::newRow("CNPJ") << 0 << "12345678000199" << "1234" << QByteArray("12345678000199")
-                          << QByteArray("000000001234");
+    QTest::newRow("CPF 11 digits") << 1 << "12345678901"
+                                   << "" << QByteArray("   12345678901") << QByteArray(12, ' ');
+    QTest::newRow("CPF 9 digits") << 1 << "123456789"
+                                  << "" << QByteArray("   00123456789") << QByteArray(12, ' ');
+    QTest::newRow("CNPJ") << 0 << "12345678000199"
+                          << "1234" << QByteArray("12345678000199") << QByteArray("000000001234");
 }
 
 void TestRep2::empregadorCpf()
@@ -311,7 +318,9 @@ void TestRep2::empregadorCpf()
     QCOMPARE(r.mid(4, 150), QByteArray("EMPRESA \xC7;").leftJustified(150, ' '));
     QCOMPARE(r.mid(154, 14), campoDoc);
     QCOMPARE(r.mid(168, 12), campoCei);
-    QCOMPARE(r.mid(180, 100), QByteArray("F\xC1" "BRICA;").leftJustified(100, ' '));
+    QCOMPARE(r.mid(180, 100), QByteArray("F\xC1"
+                                         "BRICA;")
+                                  .leftJustified(100, ' '));
     QCOMPARE(r.mid(280, 2), QByteArray("\r\n"));
     QCOMPARE(r.mid(282), rep2::checkTexto(r.mid(4, 278)));
 }
@@ -341,7 +350,8 @@ void TestRep2::empregadorRecusadoAntesDaPorta()
 void TestRep2::empregadorLidoDeVolta()
 {
     MotorREP2 m(rapido());
-    QVERIFY(conversa(m, [&] { return m.EnviaEmpregador(m_p, "ACME; LTDA", "12345678000199", "", "SEDE", 0); }));
+    QVERIFY(
+        conversa(m, [&] { return m.EnviaEmpregador(m_p, "ACME; LTDA", "12345678000199", "", "SEDE", 0); }));
     QVERIFY(conversa(m, [&] { return m.RecebeEmpregador(m_p); }));
     QVERIFY2(RetornoComunicacao.startsWith("0;1|ACME  LTDA"), qPrintable(RetornoComunicacao));
     const QStringList campos = RetornoComunicacao.mid(2).split('|');
@@ -392,9 +402,10 @@ void TestRep2::respostasTresBytes_data()
     QTest::addColumn<QByteArray>("resposta");
     QTest::addColumn<QString>("linha");
     QTest::addColumn<QString>("resultado");
-    const auto row = [](const char *op, const char *cmd, const char *resp, const char *linha, const char *res) {
+    const auto row = [](const char *op, const char *cmd, const char *resp, const char *linha,
+                        const char *res) {
         QTest::addRow("%s %s", op, resp) << QString(op) << QByteArray(cmd) << QByteArray(resp)
-                                          << QString::fromUtf8(linha) << QString::fromUtf8(res);
+                                         << QString::fromUtf8(linha) << QString::fromUtf8(res);
     };
     row("clock", "CLK", "!MR", "MRP CHEIA - DATA/HORA NÃO ACERTADAS - TROQUE O REP",
         "16;MRP Cheia - Data/hora não acertadas - troque o rep");
@@ -407,7 +418,8 @@ void TestRep2::respostasTresBytes_data()
     row("employee", "FUN", "!ME", "ERRO NA MRP - FUNCIONÁRIO NÃO ENVIADO - CONSULTE SEU FORNECEDOR",
         "20;Erro na MRP - funcionário não enviado");
     row("employer", "EMP", "!OK", "EMPRESA ENVIADA", "0;Empresa enviada");
-    row("employer", "EMP", "!MR", "MRP CHEIA - EMPRESA NÃO ENVIADA - TROQUE O REP", "21;MRP Cheia - empresa não enviada");
+    row("employer", "EMP", "!MR", "MRP CHEIA - EMPRESA NÃO ENVIADA - TROQUE O REP",
+        "21;MRP Cheia - empresa não enviada");
     row("employer", "EMP", "!ME", "ERRO NA MRP - EMPRESA NÃO ENVIADA - CONSULTE SEU FORNECEDOR",
         "22;Erro na MRP - empresa não enviada");
     row("password", "SEN", "!OK", "SENHA ENVIADA", "0;Senha enviada");
@@ -484,7 +496,8 @@ void TestRep2::leituraMT()
     QFile f(arquivo);
     QVERIFY(f.open(QIODevice::ReadOnly));
     const QByteArray c = f.readAll();
-    QCOMPARE(c, QByteArray("00000100001234012345678901JO\xC3" "O DA SILVA;\r\n"
+    QCOMPARE(c, QByteArray("00000100001234012345678901JO\xC3"
+                           "O DA SILVA;\r\n"
                            "00000200005678012345678902ANA;\r\n!OK\r\n"));
 }
 
@@ -565,8 +578,8 @@ void TestRep2::templateArquivoInexistente()
     QVERIFY(!w.motor().emConversa());
     QCOMPARE(w.motor().respostas().value(0), QString("Arquivo não existe: \"template12345678_3.dig\""));
     // Header and LF only.
-    QCOMPARE(ultimaRequisicao(), QByteArray("#WTL") + rep2::cabecalhoGravaTemplate(*rep2::matriculaBCD("12345678")) +
-                                     '\n');
+    QCOMPARE(ultimaRequisicao(),
+             QByteArray("#WTL") + rep2::cabecalhoGravaTemplate(*rep2::matriculaBCD("12345678")) + '\n');
 }
 
 void TestRep2::listaTemplatesEmBlocos()
@@ -641,7 +654,9 @@ void TestRep2::logComChaveDebug()
     const QList<QByteArray> linhas = log.readAll().trimmed().split('\n');
     // The requests are the only lines: "hh:nn:ss,zzz  -  >>> " + command text.
     QCOMPARE(linhas.size(), 2);
-    QVERIFY(QRegularExpression("^\\d\\d:\\d\\d:\\d\\d,\\d{3}  -  >>> \\$#TCM$").match(QString::fromUtf8(linhas[0])).hasMatch());
+    QVERIFY(QRegularExpression("^\\d\\d:\\d\\d:\\d\\d,\\d{3}  -  >>> \\$#TCM$")
+                .match(QString::fromUtf8(linhas[0]))
+                .hasMatch());
     QVERIFY(linhas[1].endsWith("  -  >>> #PME"));
 }
 
@@ -662,8 +677,9 @@ void TestRep2::linhaCaiNoMeio()
 {
     // The device goes away while a reply is awaited: the conversation still ends.
     m_sim->defeitos().silencioso = true;
-    connect(m_sim.get(), &SimuladorRep2::requisicaoRecebida, m_sim.get(), [this] { m_sim->fecha(); },
-            Qt::QueuedConnection);
+    connect(
+        m_sim.get(), &SimuladorRep2::requisicaoRecebida, m_sim.get(), [this] { m_sim->fecha(); },
+        Qt::QueuedConnection);
     TfREP2 w(rapido());
     QVERIFY(w.Status(m_p));
     w.exec();
@@ -699,10 +715,8 @@ void TestRep2::janelaSempreFecha_data()
     QTest::addColumn<QString>("chave");
     QTest::addColumn<QString>("valor");
     const QStringList ops{"status", "clock", "employer", "employee", "mt", "count", "free", "list"};
-    const QList<QPair<QString, QString>> defeitos{{"lixo", "2121212121"},
-                                                 {"bytes-faltando", "1"},
-                                                 {"bytes-extras", "2"},
-                                                 {"resposta-dupla", "1"}};
+    const QList<QPair<QString, QString>> defeitos{
+        {"lixo", "2121212121"}, {"bytes-faltando", "1"}, {"bytes-extras", "2"}, {"resposta-dupla", "1"}};
     for (const QString &op : ops)
         for (const auto &d : defeitos)
             QTest::addRow("%s %s", qPrintable(op), qPrintable(d.first)) << op << d.first << d.second;
@@ -763,8 +777,8 @@ void TestRep2::kelvoRepStatus()
     }
     QVERIFY2(!caminho.isEmpty(), "the simulator prints its device path");
     QProcess rep;
-    rep.start(bin + "/kelvo-rep", {"--ini", m_pasta->arquivo("sistema.INI"), "--serial", caminho, "--model", "REP2",
-                                   "status"});
+    rep.start(bin + "/kelvo-rep",
+              {"--ini", m_pasta->arquivo("sistema.INI"), "--serial", caminho, "--model", "REP2", "status"});
     QVERIFY(rep.waitForFinished(15000));
     const QString saida = QString::fromUtf8(rep.readAllStandardOutput()).trimmed();
     QCOMPARE(rep.exitCode(), 0);
@@ -773,8 +787,8 @@ void TestRep2::kelvoRepStatus()
 
     // A TCP link is no way to reach a REP2.
     QProcess tcp;
-    tcp.start(bin + "/kelvo-rep", {"--ini", m_pasta->arquivo("sistema.INI"), "--tcp", "127.0.0.1:5006", "--model",
-                                   "REP2", "status"});
+    tcp.start(bin + "/kelvo-rep", {"--ini", m_pasta->arquivo("sistema.INI"), "--tcp", "127.0.0.1:5006",
+                                   "--model", "REP2", "status"});
     QVERIFY(tcp.waitForFinished(15000));
     QCOMPARE(tcp.exitCode(), 2);
     sim.kill();

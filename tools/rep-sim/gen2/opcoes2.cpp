@@ -13,7 +13,8 @@ QString usoSimuladorRep2()
         "                         funcionario=COD;MAT;PIS;NOME, ponto=dd/MM/yyyy hh:mm;PIS, pontos=N,\n"
         "                         template=MAT;DEDO[;HEX], capacidade-mt, capacidade-templates, atraso-imt,\n"
         "                         e os defeitos: silencioso, atraso, status-bytes, bytes-extras,\n"
-        "                         bytes-faltando, resposta-dupla, lixo (hex), recusa, resposta=CMD=RESPOSTA,\n"
+        "                         bytes-faltando, resposta-dupla, lixo (hex), recusa, "
+        "resposta=CMD=RESPOSTA,\n"
         "                         check-errado, derruba-apos, ritmo\n"
         "  --serial-number S  --clock 'dd/MM/yyyy hh:mm:ss'  --nsr N  --punches N\n"
         "  --employer TIPO;NOME;CPFCNPJ;CEI;LOCAL   (TIPO 1 = CNPJ, 2 = CPF)\n"
@@ -31,7 +32,9 @@ QString usoSimuladorRep2()
 
 bool aplicaOpcoesRep2(const QStringList &a, SimuladorRep2 &sim, QString *erro)
 {
-    const auto opcao = [&](const QString &chave, const QString &valor) { return sim.aplicaOpcao(chave, valor, erro); };
+    const auto opcao = [&](const QString &chave, const QString &valor) {
+        return sim.aplicaOpcao(chave, valor, erro);
+    };
     for (int i = 0; i < a.size(); ++i) {
         const QString &x = a.at(i);
         if (x == QLatin1String("--silent")) {
@@ -71,8 +74,10 @@ bool aplicaOpcoesRep2(const QStringList &a, SimuladorRep2 &sim, QString *erro)
                 *erro = QStringLiteral("use --employer TIPO;NOME;CPFCNPJ;CEI;LOCAL: ") + v;
                 return false;
             }
-            ok = opcao(QStringLiteral("empregador-tipo"), c[0]) && opcao(QStringLiteral("empregador-nome"), c[1]) &&
-                 opcao(QStringLiteral("empregador-cpfcnpj"), c[2]) && opcao(QStringLiteral("empregador-cei"), c[3]) &&
+            ok = opcao(QStringLiteral("empregador-tipo"), c[0]) &&
+                 opcao(QStringLiteral("empregador-nome"), c[1]) &&
+                 opcao(QStringLiteral("empregador-cpfcnpj"), c[2]) &&
+                 opcao(QStringLiteral("empregador-cei"), c[3]) &&
                  opcao(QStringLiteral("empregador-local"), c[4]);
         } else if (x == QLatin1String("--employee")) {
             ok = opcao(QStringLiteral("funcionario"), v);
@@ -81,7 +86,8 @@ bool aplicaOpcoesRep2(const QStringList &a, SimuladorRep2 &sim, QString *erro)
         } else if (x == QLatin1String("--late")) {
             ok = opcao(QStringLiteral("atraso"), v);
         } else if (x == QLatin1String("--refuse")) {
-            ok = opcao(QStringLiteral("recusa"), v.startsWith(QLatin1Char('!')) ? v : QStringLiteral("!") + v);
+            ok =
+                opcao(QStringLiteral("recusa"), v.startsWith(QLatin1Char('!')) ? v : QStringLiteral("!") + v);
         } else if (x == QLatin1String("--reply")) {
             ok = opcao(QStringLiteral("resposta"), v);
         } else if (x == QLatin1String("--garbage")) {

@@ -75,8 +75,7 @@ int EstadoRep2::templatesGravados() const
     return n;
 }
 
-SimuladorRep2::SimuladorRep2(QObject *parent)
-    : QObject(parent)
+SimuladorRep2::SimuladorRep2(QObject *parent) : QObject(parent)
 {
     m_quieto = new QTimer(this);
     m_quieto->setSingleShot(true);
@@ -113,7 +112,8 @@ bool SimuladorRep2::abre(QString *erro)
     fecha();
     const auto falha = [&](const char *onde) {
         if (erro)
-            *erro = QStringLiteral("%1: %2").arg(QLatin1String(onde), QString::fromLocal8Bit(std::strerror(errno)));
+            *erro = QStringLiteral("%1: %2").arg(QLatin1String(onde),
+                                                 QString::fromLocal8Bit(std::strerror(errno)));
         fecha();
         return false;
     };
@@ -189,9 +189,9 @@ int SimuladorRep2::tamanhoRequisicao(const QByteArray &cmd, const QByteArray &co
 {
     *quieto = false;
     static const QHash<QByteArray, int> fixos = {
-        {"TCM", 0}, {"PME", 0},  {"LMT", 0},  {"IMT", 0}, {"RMR", 0}, {"DID", 0}, {"ZTL", 0},
+        {"TCM", 0}, {"PME", 0},  {"LMT", 0},   {"IMT", 0},   {"RMR", 0},  {"DID", 0},  {"ZTL", 0},
         {"UPA", 0}, {"CLK", 18}, {"EMP", 282}, {"EMF", 282}, {"FUN", 84}, {"FUA", 84}, {"FUE", 84},
-        {"SEN", 4}, {"BRD", 5},  {"VID", 4},  {"XTL", 4}, {"GID", 1}, {"MRP", 4}};
+        {"SEN", 4}, {"BRD", 5},  {"VID", 4},   {"XTL", 4},   {"GID", 1},  {"MRP", 4}};
     if (fixos.contains(cmd))
         return fixos.value(cmd);
     if (cmd == "WTL") {
@@ -261,7 +261,8 @@ void SimuladorRep2::acrescentaRegistro(const QByteArray &semNsr)
 
 void SimuladorRep2::registraPonto(const QDateTime &quando, const QString &pis)
 {
-    acrescentaRegistro("3" + dataHoraAfd(quando) + paraCp1252(CompletaTexto(pis, 12, Lado::Esquerda, QStringLiteral("0"))));
+    acrescentaRegistro("3" + dataHoraAfd(quando) +
+                       paraCp1252(CompletaTexto(pis, 12, Lado::Esquerda, QStringLiteral("0"))));
 }
 
 void SimuladorRep2::atende(const QByteArray &req)
@@ -394,10 +395,11 @@ QByteArray SimuladorRep2::trataEmpregador(char tipo, const QByteArray &p)
     m_estado.cpfCnpj = t.mid(150, 14);
     m_estado.cei = t.mid(164, 12);
     m_estado.local = antesDoPontoEVirgula(t.mid(176, 100));
-    acrescentaRegistro("2" + dataHoraAfd(relogio()) + QByteArray(1, m_estado.tipoEmpregador == 1 ? '1' : '2') +
-                       dados.mid(150, 14) + dados.mid(164, 12) +
-                       paraCp1252(CompletaTexto(m_estado.nomeEmpregador, 150, Lado::Direita, QStringLiteral(" "))) +
-                       paraCp1252(CompletaTexto(m_estado.local, 100, Lado::Direita, QStringLiteral(" "))));
+    acrescentaRegistro(
+        "2" + dataHoraAfd(relogio()) + QByteArray(1, m_estado.tipoEmpregador == 1 ? '1' : '2') +
+        dados.mid(150, 14) + dados.mid(164, 12) +
+        paraCp1252(CompletaTexto(m_estado.nomeEmpregador, 150, Lado::Direita, QStringLiteral(" "))) +
+        paraCp1252(CompletaTexto(m_estado.local, 100, Lado::Direita, QStringLiteral(" "))));
     return r;
 }
 
@@ -559,8 +561,11 @@ void SimuladorRep2::escoa()
     }
     qint64 permitido = m_saida.size();
     if (m_defeitos.ritmoLinha)
-        permitido = qBound<qint64>(0, static_cast<qint64>(m_relogioRitmo.elapsed() * (qMax(1, m_defeitos.bitsPorSegundo) / 10000.0)) + 1 - m_bytesRitmo,
-                                   m_saida.size());
+        permitido = qBound<qint64>(
+            0,
+            static_cast<qint64>(m_relogioRitmo.elapsed() * (qMax(1, m_defeitos.bitsPorSegundo) / 10000.0)) +
+                1 - m_bytesRitmo,
+            m_saida.size());
     if (permitido > 0) {
         const ssize_t n = ::write(m_master, m_saida.constData(), static_cast<size_t>(permitido));
         if (n > 0) {
@@ -576,15 +581,32 @@ void SimuladorRep2::escoa()
 
 QStringList SimuladorRep2::chavesOpcoes()
 {
-    return {QStringLiteral("serial"),          QStringLiteral("relogio"),          QStringLiteral("nsr"),
-            QStringLiteral("empregador-tipo"), QStringLiteral("empregador-nome"),  QStringLiteral("empregador-cpfcnpj"),
-            QStringLiteral("empregador-cei"),  QStringLiteral("empregador-local"), QStringLiteral("funcionario"),
-            QStringLiteral("ponto"),           QStringLiteral("pontos"),           QStringLiteral("template"),
-            QStringLiteral("capacidade-mt"),   QStringLiteral("capacidade-templates"),
-            QStringLiteral("silencioso"),      QStringLiteral("atraso"),           QStringLiteral("status-bytes"),
-            QStringLiteral("bytes-extras"),    QStringLiteral("bytes-faltando"),   QStringLiteral("resposta-dupla"),
-            QStringLiteral("lixo"),            QStringLiteral("recusa"),           QStringLiteral("resposta"),
-            QStringLiteral("check-errado"),    QStringLiteral("derruba-apos"),     QStringLiteral("ritmo"),
+    return {QStringLiteral("serial"),
+            QStringLiteral("relogio"),
+            QStringLiteral("nsr"),
+            QStringLiteral("empregador-tipo"),
+            QStringLiteral("empregador-nome"),
+            QStringLiteral("empregador-cpfcnpj"),
+            QStringLiteral("empregador-cei"),
+            QStringLiteral("empregador-local"),
+            QStringLiteral("funcionario"),
+            QStringLiteral("ponto"),
+            QStringLiteral("pontos"),
+            QStringLiteral("template"),
+            QStringLiteral("capacidade-mt"),
+            QStringLiteral("capacidade-templates"),
+            QStringLiteral("silencioso"),
+            QStringLiteral("atraso"),
+            QStringLiteral("status-bytes"),
+            QStringLiteral("bytes-extras"),
+            QStringLiteral("bytes-faltando"),
+            QStringLiteral("resposta-dupla"),
+            QStringLiteral("lixo"),
+            QStringLiteral("recusa"),
+            QStringLiteral("resposta"),
+            QStringLiteral("check-errado"),
+            QStringLiteral("derruba-apos"),
+            QStringLiteral("ritmo"),
             QStringLiteral("atraso-imt")};
 }
 
@@ -657,8 +679,9 @@ bool SimuladorRep2::aplicaOpcao(const QString &chaveBruta, const QString &valor,
     } else if (chave == QLatin1String("ponto")) {
         // dd/MM/yyyy hh:mm;pis
         const QStringList c = valor.split(QLatin1Char(';'));
-        const QDateTime dt =
-            c.size() == 2 ? QDateTime::fromString(c[0].trimmed(), QStringLiteral("dd/MM/yyyy hh:mm")) : QDateTime();
+        const QDateTime dt = c.size() == 2
+                                 ? QDateTime::fromString(c[0].trimmed(), QStringLiteral("dd/MM/yyyy hh:mm"))
+                                 : QDateTime();
         if (!dt.isValid())
             return ruim();
         registraPonto(dt, c[1].trimmed());
@@ -685,7 +708,8 @@ bool SimuladorRep2::aplicaOpcao(const QString &chaveBruta, const QString &valor,
             for (int k = 0; k < TamanhoTemplate; ++k)
                 corpo.append(static_cast<char>((k * 7 + dedo) & 0xFF));
         }
-        m_estado.templates[CompletaTexto(c[0].trimmed(), 8, Lado::Esquerda, QStringLiteral("0"))].insert(dedo, corpo);
+        m_estado.templates[CompletaTexto(c[0].trimmed(), 8, Lado::Esquerda, QStringLiteral("0"))].insert(
+            dedo, corpo);
     } else if (chave == QLatin1String("capacidade-mt")) {
         if (!inteiro(valor, &n) || n < 0)
             return ruim();

@@ -59,19 +59,19 @@ struct EstadoRep2
 
 struct DefeitosRep2
 {
-    bool silencioso = false;      // never answers
-    int atrasoMs = 0;             // each reply starts this late
-    int tamanhoStatus = 50;       // bytes of the status reply (50 or 52; anything else to misbehave)
-    int bytesExtras = 0;          // over-long replies: this many bytes appended
-    int bytesFaltando = 0;        // short replies: this many bytes left out
-    bool respostaDupla = false;   // every reply sent twice
-    QByteArray lixo;              // sent instead of every reply when not empty
-    QByteArray recusa;            // replaces every "!OK" (e.g. "!MR")
+    bool silencioso = false;    // never answers
+    int atrasoMs = 0;           // each reply starts this late
+    int tamanhoStatus = 50;     // bytes of the status reply (50 or 52; anything else to misbehave)
+    int bytesExtras = 0;        // over-long replies: this many bytes appended
+    int bytesFaltando = 0;      // short replies: this many bytes left out
+    bool respostaDupla = false; // every reply sent twice
+    QByteArray lixo;            // sent instead of every reply when not empty
+    QByteArray recusa;          // replaces every "!OK" (e.g. "!MR")
     QHash<QByteArray, QByteArray> respostaFixa; // command ("CLK", "FUN", ...) -> reply sent instead
-    int paginasCheckErrado = 0;   // the next N pages carry a wrong check (-1: every page)
-    int derrubaAposPaginas = -1;  // falls silent after serving N pages
-    bool ritmoLinha = false;      // bytes paced at the line speed
-    int bitsPorSegundo = 115200;  // line speed of the pacing (8N1: ten bits a byte)
+    int paginasCheckErrado = 0;                 // the next N pages carry a wrong check (-1: every page)
+    int derrubaAposPaginas = -1;                // falls silent after serving N pages
+    bool ritmoLinha = false;                    // bytes paced at the line speed
+    int bitsPorSegundo = 115200;                // line speed of the pacing (8N1: ten bits a byte)
 };
 
 class SimuladorRep2 : public QObject
