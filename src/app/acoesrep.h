@@ -17,6 +17,7 @@ namespace kelvo {
 
 class TfConfig;
 class TfMostraInfoRel;
+class TfmMain;
 class TfmNovoRel;
 
 // A status result text "0;" + date/time + ";" + NSR + ";" + serial number + ";".
@@ -104,5 +105,12 @@ private:
     DespachanteREP m_despachante;
     TfMostraInfoRel *m_info = nullptr;
 };
+
+// Puts the device actions into the main window: the left buttons "Novo &REP",
+// "&Autoscan" and "&Opções" (the REP menu), the toolbar buttons, the REP menu
+// (the list's pop-up menu, with its own "Exibir" kept in step with the one of
+// "Configurações") and "Configurações > &Opções".  The actions belong to the
+// window; the returned object lives as long as it.
+AcoesRep *instalaAcoesRep(TfmMain &janela);
 
 } // namespace kelvo

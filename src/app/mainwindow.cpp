@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 
+#include "app/acoesrep.h"
 #include "app/splash.h"
 #include "data/interacao.h"
 #include "data/sistema.h"
@@ -99,6 +100,7 @@ TfmMain::TfmMain(const QSqlDatabase &conexao, QWidget *parent) : QMainWindow(par
             [this] { Q_EMIT selecaoMudou(idColetorSelecionado() != 0); });
 
     criaMenus();
+    instalaAcoesRep(*this); // device actions: buttons, toolbar, REP menu
     aplicaVisualizacao(2);
 }
 
@@ -115,7 +117,8 @@ void TfmMain::criaMenus()
     m_menuExibir = m_menuConfiguracoes->addMenu(QStringLiteral("Exibir"));
     m_menuExibir->setObjectName(QStringLiteral("mnExibir"));
     auto *grupo = new QActionGroup(this);
-    const QStringList nomes{QStringLiteral("Ícones grandes"), QStringLiteral("Lista"), QStringLiteral("Detalhes")};
+    const QStringList nomes{QStringLiteral("Ícones grandes"), QStringLiteral("Lista"),
+                            QStringLiteral("Detalhes")};
     for (int modo = 0; modo < nomes.size(); ++modo) {
         QAction *a = m_menuExibir->addAction(nomes[modo]);
         a->setCheckable(true);
@@ -183,7 +186,8 @@ bool TfmMain::atualizaLista()
     m_modelo->removeRows(0, m_modelo->rowCount());
     QSqlQuery q(m_conexao);
     q.setForwardOnly(true);
-    const QString sufixo = configBanco().SufixoNolock.isEmpty() ? QString() : configBanco().SufixoNolock + QLatin1Char(' ');
+    const QString sufixo =
+        configBanco().SufixoNolock.isEmpty() ? QString() : configBanco().SufixoNolock + QLatin1Char(' ');
     if (!q.exec(QStringLiteral("select * from tbcoletor ") + sufixo + QStringLiteral("order by descricao"))) {
         erro(q.lastError().text());
         return false;
@@ -210,11 +214,20 @@ int TfmMain::idColetorSelecionado() const
     return linhas.first().data(kPapelIdColetor).toInt();
 }
 
-int TfmMain::quantidadeEquipamentos() const { return m_modelo->rowCount(); }
+int TfmMain::quantidadeEquipamentos() const
+{
+    return m_modelo->rowCount();
+}
 
-QItemSelectionModel *TfmMain::selecao() const { return m_detalhes->selectionModel(); }
+QItemSelectionModel *TfmMain::selecao() const
+{
+    return m_detalhes->selectionModel();
+}
 
-bool TfmMain::confirmaSaida() { return pergunta(QStringLiteral("Deseja realmente sair do sistema? ")); }
+bool TfmMain::confirmaSaida()
+{
+    return pergunta(QStringLiteral("Deseja realmente sair do sistema? "));
+}
 
 void TfmMain::trazParaFrente()
 {
@@ -246,7 +259,8 @@ void TfmMain::showEvent(QShowEvent *event)
     if (m_primeiraExibicao) {
         m_primeiraExibicao = false;
         atualizaLista();
-        aplicaVisualizacao(ArquivoConfig().leInteiro(QStringLiteral("CONFIG"), QStringLiteral("VISUALIZACAO"), 0));
+        aplicaVisualizacao(
+            ArquivoConfig().leInteiro(QStringLiteral("CONFIG"), QStringLiteral("VISUALIZACAO"), 0));
         m_barra->setVisible(!m_barra->actions().isEmpty());
     }
 }
