@@ -5,7 +5,9 @@
 #include "device/common/retorno.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDateTime>
+#include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -118,6 +120,48 @@ TfREP2Diagnostico::TfREP2Diagnostico(const TParametrosComunicacao &p, QWidget *p
         novoBotao(QStringLiteral("btListaTemplates"), QStringLiteral("Lista templates"),
                   [this] { return m_motor->ListaTemplates(m_p); }),
     };
+    // "Empregador" page: sent as the fields stand, without the size checks.
+    auto *empregador = new QGroupBox(QStringLiteral("Empregador"), this);
+    auto *fe = new QFormLayout(empregador);
+    m_tipoEmpregador = new QComboBox(empregador);
+    m_tipoEmpregador->addItems({QStringLiteral("Pessoa Jurídica"), QStringLiteral("Pessoa Física")});
+    m_nomeEmpregador = new QLineEdit(empregador);
+    m_cpfCnpj = new QLineEdit(empregador);
+    m_cei = new QLineEdit(empregador);
+    m_local = new QLineEdit(empregador);
+    fe->addRow(QStringLiteral("Tipo"), m_tipoEmpregador);
+    fe->addRow(QStringLiteral("Nome"), m_nomeEmpregador);
+    fe->addRow(QStringLiteral("CPF/CNPJ"), m_cpfCnpj);
+    fe->addRow(QStringLiteral("CEI"), m_cei);
+    fe->addRow(QStringLiteral("Local"), m_local);
+    fe->addRow(novoBotao(QStringLiteral("btEnviaEmpregador"), QStringLiteral("Enviar"), [this] {
+        return m_motor->EnviaEmpregadorManutencao(m_p, m_nomeEmpregador->text(), m_cpfCnpj->text(),
+                                                  m_cei->text(), m_local->text(),
+                                                  m_tipoEmpregador->currentIndex());
+    }));
+
+    // "Colaboradores" page.
+    auto *colaboradores = new QGroupBox(QStringLiteral("Colaboradores"), this);
+    auto *fc = new QFormLayout(colaboradores);
+    m_ibutton = new QLineEdit(colaboradores);
+    m_ibutton->setMaxLength(6);
+    m_matColab = new QLineEdit(colaboradores);
+    m_matColab->setMaxLength(8);
+    m_pis = new QLineEdit(colaboradores);
+    m_pis->setMaxLength(12);
+    m_nomeColab = new QLineEdit(colaboradores);
+    m_nomeColab->setMaxLength(52);
+    m_acao = new QComboBox(colaboradores);
+    m_acao->addItems({QStringLiteral("Inclui"), QStringLiteral("Altera"), QStringLiteral("Exclui")});
+    m_incrementarPis = new QCheckBox(QStringLiteral("Incrementar Pis"), colaboradores);
+    fc->addRow(QStringLiteral("Ibutton"), m_ibutton);
+    fc->addRow(QStringLiteral("Matrícula"), m_matColab);
+    fc->addRow(QStringLiteral("PIS"), m_pis);
+    fc->addRow(QStringLiteral("Nome"), m_nomeColab);
+    fc->addRow(m_acao, m_incrementarPis);
+    fc->addRow(novoBotao(QStringLiteral("btEnviaFuncionario"), QStringLiteral("Enviar"),
+                         [this] { return enviaColaborador(); }));
+
     for (int i = 0; i < bs.size(); ++i)
         grade->addWidget(bs[i], i / 2, i % 2);
 
@@ -154,8 +198,13 @@ TfREP2Diagnostico::TfREP2Diagnostico(const TParametrosComunicacao &p, QWidget *p
     direita->addWidget(fechar, 0, Qt::AlignRight);
     auto *tudo = new QHBoxLayout(this);
     tudo->addLayout(esquerda, 1);
+    auto *meio = new QVBoxLayout;
+    meio->addWidget(empregador);
+    meio->addWidget(colaboradores);
+    meio->addStretch();
+    tudo->addLayout(meio, 1);
     tudo->addLayout(direita, 2);
-    resize(900, 600);
+    resize(1200, 650);
 }
 
 QPushButton *TfREP2Diagnostico::novoBotao(const QString &nome, const QString &texto,
@@ -201,6 +250,43 @@ bool TfREP2Diagnostico::gravaTemplateMarcado()
         return false;
     }
     return m_motor->GravaTemplate(m_p, m_matricula->text(), marcados.first());
+}
+
+bool TfREP2Diagnostico::enviaColaborador()
+{
+    if (m_incrementarPis->isChecked()) {
+        const auto n = rep2::incrementaPis(m_pis->text());
+        if (!n) {
+            erro(QStringLiteral("PIS inválido: use até 12 dígitos numéricos"));
+            return false;
+        }
+        m_pis->setText(n->pis);
+        m_matColab->setText(n->matricula);
+    }
+    return m_motor->EnviaFuncionario(m_p, m_ibutton->text().toUpper(), m_matColab->text(), m_pis->text(),
+                                     m_nomeColab->text().toUpper(), m_acao->currentIndex());
+}
+
+void TfREP2Diagnostico::defineColaborador(const QString &ibutton, const QString &matricula,
+                                          const QString &pis, const QString &nome, int acao,
+                                          bool incrementarPis)
+{
+    m_ibutton->setText(ibutton);
+    m_matColab->setText(matricula);
+    m_pis->setText(pis);
+    m_nomeColab->setText(nome);
+    m_acao->setCurrentIndex(acao);
+    m_incrementarPis->setChecked(incrementarPis);
+}
+
+QString TfREP2Diagnostico::pisDoColaborador() const
+{
+    return m_pis->text();
+}
+
+QString TfREP2Diagnostico::matriculaDoColaborador() const
+{
+    return m_matColab->text();
 }
 
 QStringList TfREP2Diagnostico::respostas() const

@@ -11,6 +11,7 @@
 #include <QDialog>
 
 class QCheckBox;
+class QComboBox;
 class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
@@ -36,11 +37,17 @@ public:
     void defineSenha(const QString &s);
     void marcaArquivoTemplate(const QString &nome, bool marcado = true);
     void recarregaArquivosTemplate();
+    // The employee page ("Colaboradores").
+    void defineColaborador(const QString &ibutton, const QString &matricula, const QString &pis,
+                           const QString &nome, int acao, bool incrementarPis);
+    QString pisDoColaborador() const;
+    QString matriculaDoColaborador() const;
 
 private:
     QPushButton *novoBotao(const QString &nome, const QString &texto, const std::function<bool()> &acao);
     void aoTerminar();
     bool gravaTemplateMarcado();
+    bool enviaColaborador();
     void habilita(bool sim);
 
     TParametrosComunicacao m_p;
@@ -57,6 +64,17 @@ private:
     QPlainTextEdit *m_envio = nullptr;
     QLabel *m_resultado = nullptr;
     QLabel *m_situacao = nullptr;
+    QComboBox *m_tipoEmpregador = nullptr;
+    QLineEdit *m_nomeEmpregador = nullptr;
+    QLineEdit *m_cpfCnpj = nullptr;
+    QLineEdit *m_cei = nullptr;
+    QLineEdit *m_local = nullptr;
+    QLineEdit *m_ibutton = nullptr;
+    QLineEdit *m_matColab = nullptr;
+    QLineEdit *m_pis = nullptr;
+    QLineEdit *m_nomeColab = nullptr;
+    QComboBox *m_acao = nullptr;
+    QCheckBox *m_incrementarPis = nullptr;
 };
 
 // Opens the diagnostic window for the REP and returns when it is closed.

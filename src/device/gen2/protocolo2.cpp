@@ -212,6 +212,18 @@ QByteArray requisicaoFuncionario(const QString &codigo, const QString &matricula
     return QByteArrayLiteral("#FU") + QByteArray(1, letraAcao(acao)) + p + checkTexto(p);
 }
 
+std::optional<PisIncrementado> incrementaPis(const QString &pis)
+{
+    const QString t = pis.trimmed();
+    if (!soDigitos(t) || t.size() > 12)
+        return std::nullopt;
+    const qulonglong n = t.toULongLong() + 1;
+    if (n > 999999999999ULL)
+        return std::nullopt;
+    return PisIncrementado{QStringLiteral("%1").arg(n, 12, 10, QLatin1Char('0')),
+                           QStringLiteral("%1").arg(n, 6, 10, QLatin1Char('0'))};
+}
+
 QByteArray requisicaoSenha(const QString &senha)
 {
     return QByteArrayLiteral("#SEN") + paraCp1252(senha.left(4));

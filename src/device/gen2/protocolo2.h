@@ -70,6 +70,16 @@ QByteArray payloadFuncionario(const QString &codigo, const QString &matricula, c
 QByteArray requisicaoFuncionario(const QString &codigo, const QString &matricula, const QString &pis,
                                  const QString &nome, int acao);
 
+// "Incrementar Pis" of the employee page: the PIS increased by one (12 digits)
+// and the enrolment set to the same number with at least 6 digits.  nullopt
+// when the PIS is not a number.
+struct PisIncrementado
+{
+    QString pis;
+    QString matricula;
+};
+std::optional<PisIncrementado> incrementaPis(const QString &pis);
+
 QByteArray requisicaoSenha(const QString &senha);
 // Empty when the password may be sent; else the error box text.
 QString verificaSenha(const QString &senha);

@@ -38,6 +38,7 @@ private Q_SLOTS:
     void botoesDeConsulta();
     void gravaTemplateExigeUmArquivo();
     void leTemplateEnchendoALista();
+    void colaboradorComIncrementoDePis();
 
 private:
     bool clica(TfREP2Diagnostico &d, const QString &botao);
@@ -150,6 +151,26 @@ void TestDiagnostico2::leTemplateEnchendoALista()
     d.defineDedo("x");
     QVERIFY(!clica(d, "btLeTemplate"));
     QCOMPARE(m_interacao->ultima(), QString("Dedo inválido: use um dígito"));
+}
+
+void TestDiagnostico2::colaboradorComIncrementoDePis()
+{
+    TfREP2Diagnostico d(parametrosSerial(4), nullptr, rapido());
+    d.defineColaborador("ab12", "1", "12345678901", "maria", 0, true);
+    d.show();
+    QVERIFY(clica(d, "btEnviaFuncionario"));
+    QVERIFY(d.respostas().contains("FUNCIONÁRIO ENVIADO"));
+    QCOMPARE(d.pisDoColaborador(), QString("012345678902"));
+    QCOMPARE(d.matriculaDoColaborador(), QString("12345678")); // the field holds 8
+    // Upper case, the enrolment field cut to 8 on the wire.
+    const QByteArray r = m_sim->requisicoes().last();
+    QCOMPARE(r.mid(4, 6), QByteArray("AB1200"));
+    QCOMPARE(r.mid(10, 8), QByteArray("12345678"));
+    QCOMPARE(r.mid(18, 12), QByteArray("012345678902"));
+    QVERIFY(r.mid(30).startsWith("MARIA;"));
+    // A second send increases again.
+    QVERIFY(clica(d, "btEnviaFuncionario"));
+    QCOMPARE(d.pisDoColaborador(), QString("012345678903"));
 }
 
 QTEST_MAIN(TestDiagnostico2)

@@ -32,6 +32,7 @@ private Q_SLOTS:
     void senha_data();
     void senha();
     void contaTemplates();
+    void incrementaPisEMatricula();
     void tamanhoLeituraTemplate();
 };
 
@@ -337,6 +338,17 @@ void TestProtocolo2::tamanhoLeituraTemplate()
     QCOMPARE(templatesNaResposta(770), 2);
     QCOMPARE(templatesNaResposta(385), 0);
     QCOMPARE(templatesNaResposta(2), 0);
+}
+
+void TestProtocolo2::incrementaPisEMatricula()
+{
+    const auto r = incrementaPis("12345678901");
+    QVERIFY(r);
+    QCOMPARE(r->pis, QString("012345678902"));
+    QCOMPARE(r->matricula, QString("12345678902"));
+    QCOMPARE(incrementaPis("41")->matricula, QString("000042"));
+    QVERIFY(!incrementaPis("12a"));
+    QVERIFY(!incrementaPis("999999999999"));
 }
 
 QTEST_GUILESS_MAIN(TestProtocolo2)
