@@ -88,6 +88,10 @@ public:
     Dataset *dataset(const QString &nome) const;
 
     // ---- record rules ----
+    // Installed at creation: the required-fields rule on tbColetor, tbDepto and
+    // tbUsuario; the device delete rule; the company rules (regrasempresa.h);
+    // the employee rules (regrascolaborador.h); the import-layout defaults.
+    // A window may replace a hook, or wrap it by keeping the previous one.
     // Required-fields rule: the first required field without a value shows
     // "O campo '<label>' precisa ser preenchido!" (warning, "Aviso") and refuses.
     bool VerificaCamposBeforePost(Dataset &ds);
