@@ -9,7 +9,12 @@
 namespace kelvo {
 
 namespace {
-enum class DesfechoCriacao { NaoCriado, Criado, Recusado };
+enum class DesfechoCriacao
+{
+    NaoCriado,
+    Criado,
+    Recusado
+};
 
 // The database named in the settings could not be opened: when it really does
 // not exist, offer to create it (on the server-level connection).

@@ -33,7 +33,8 @@ void aplicaConfigInicial(const DadosConfigInicial &dados);
 // Writes the accepted settings to sistema.INI (BDADOS, UNIDADE, BANCO).
 void gravaConfigInicial(const DadosConfigInicial &dados);
 
-enum class ResultadoPrimeiraExecucao {
+enum class ResultadoPrimeiraExecucao
+{
     Configurado, // settings tested and written
     Cancelado,   // the user cancelled; the program ends
     Encerrar     // the program ends for another reason (database creation refused)

@@ -49,8 +49,9 @@ TfConfigSistema::TfConfigSistema(QWidget *parent) : QDialog(parent)
     m_porta->setObjectName(QStringLiteral("edPorta"));
     m_mascarado = new QCheckBox(QStringLiteral("Usar conexão ao banco de dados mascarada ??"), this);
     m_mascarado->setObjectName(QStringLiteral("ckMascarado"));
-    m_mascarado->setToolTip(QStringLiteral("Para cada instalação, apenas um computador deverá comunicar com os "
-                                           "equipamentos. Se tiver dúvidas sobre essa opção, deixe DESMARCADO"));
+    m_mascarado->setToolTip(
+        QStringLiteral("Para cada instalação, apenas um computador deverá comunicar com os "
+                       "equipamentos. Se tiver dúvidas sobre essa opção, deixe DESMARCADO"));
     m_usuario = caixaSenha(this, QStringLiteral("edUsuario"));
     m_senha = caixaSenha(this, QStringLiteral("edSenha"));
 

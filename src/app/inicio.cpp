@@ -43,8 +43,9 @@ JanelasInicio janelasDesktop()
 ResultadoPrimeiraExecucao primeiraExecucao(TdmDados &dm, const JanelasInicio &janelas)
 {
     bool encerrar = false;
-    return dialogoPrimeiraExecucao(janelas.pedeConfig, [&dm, &encerrar] { return TestaConexaoInicial(dm, &encerrar); },
-                                   [&encerrar] { return encerrar; });
+    return dialogoPrimeiraExecucao(
+        janelas.pedeConfig, [&dm, &encerrar] { return TestaConexaoInicial(dm, &encerrar); },
+        [&encerrar] { return encerrar; });
 }
 
 std::unique_ptr<TfmMain> iniciaSistema(TdmDados &dm, const JanelasInicio &janelas)

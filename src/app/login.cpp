@@ -51,8 +51,14 @@ TfmLogin::TfmLogin(QWidget *parent)
     connect(m_senha, &QLineEdit::returnPressed, this, &TfmLogin::accept);
 }
 
-QString TfmLogin::login() const { return m_login->text(); }
-QString TfmLogin::senha() const { return m_senha->text(); }
+QString TfmLogin::login() const
+{
+    return m_login->text();
+}
+QString TfmLogin::senha() const
+{
+    return m_senha->text();
+}
 
 void TfmLogin::accept()
 {

@@ -26,7 +26,10 @@ TFmSplash::TFmSplash(QWidget *parent) : QDialog(parent, Qt::FramelessWindowHint 
     centraNaTela();
 }
 
-QString TFmSplash::textoVersao() const { return m_versao->text(); }
+QString TFmSplash::textoVersao() const
+{
+    return m_versao->text();
+}
 
 void TFmSplash::centraNaTela()
 {
@@ -68,7 +71,8 @@ void TFmSplash::paintEvent(QPaintEvent *)
     titulo.setBold(true);
     p.setFont(titulo);
     p.setPen(Qt::white);
-    p.drawText(QRect(190, 95, width() - 200, 50), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Configurador"));
+    p.drawText(QRect(190, 95, width() - 200, 50), Qt::AlignLeft | Qt::AlignVCenter,
+               QStringLiteral("Configurador"));
     p.drawText(QRect(190, 140, width() - 200, 50), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Kelvo"));
 
     QFont sub = font();

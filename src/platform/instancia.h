@@ -20,8 +20,8 @@ public:
     // `nome` names the lock and the socket; `pasta` is where both live (empty:
     // the user's runtime folder, else the temporary folder), so two users on
     // one machine each get their own copy.
-    explicit InstanciaUnica(const QString &nome = QStringLiteral("REP Horatrix"), const QString &pasta = QString(),
-                            QObject *parent = nullptr);
+    explicit InstanciaUnica(const QString &nome = QStringLiteral("REP Horatrix"),
+                            const QString &pasta = QString(), QObject *parent = nullptr);
     ~InstanciaUnica() override;
 
     // True when this is the first copy: the lock is now held and the socket

@@ -12,13 +12,13 @@
 #include "testsupport.h"
 
 #include <QFile>
+#include <QItemSelectionModel>
+#include <QRegularExpression>
 #include <QSqlQuery>
 #include <QStandardItemModel>
 #include <QTcpServer>
-#include <QTreeView>
-#include <QItemSelectionModel>
-#include <QRegularExpression>
 #include <QTest>
+#include <QTreeView>
 
 using namespace kelvo;
 using teste::servidor;
@@ -127,7 +127,10 @@ private Q_SLOTS:
     void janelaPrincipalLista();
 };
 
-void TestConexao::init() { KELVO_EXIGE_SERVIDOR(); }
+void TestConexao::init()
+{
+    KELVO_EXIGE_SERVIDOR();
+}
 
 void TestConexao::testaConexaoInicial_data()
 {
@@ -140,13 +143,13 @@ void TestConexao::testaConexaoInicial_data()
     QTest::newRow("conta boa") << kSenha << false << false << true << "" << 0;
     QTest::newRow("conta boa mascarada") << kSenha << true << false << true << "" << 0;
     QTest::newRow("senha errada") << "errada" << false << false << false
-                                  << "Usuário sem permissão de acesso ao servidor !!!" << int(Icone::Informacao);
-    QTest::newRow("senha errada mascarada") << "errada" << true << false << false
-                                            << "Usuário mascarado sem permissão de acesso ao servidor !!!"
-                                            << int(Icone::Informacao);
-    QTest::newRow("servidor inacessivel") << kSenha << false << true << false
-                                          << "Erro na Conexão ao banco de dados: "
-                                          << int(Icone::Nenhum);
+                                  << "Usuário sem permissão de acesso ao servidor !!!"
+                                  << int(Icone::Informacao);
+    QTest::newRow("senha errada mascarada")
+        << "errada" << true << false << false << "Usuário mascarado sem permissão de acesso ao servidor !!!"
+        << int(Icone::Informacao);
+    QTest::newRow("servidor inacessivel")
+        << kSenha << false << true << false << "Erro na Conexão ao banco de dados: " << int(Icone::Nenhum);
 }
 
 void TestConexao::testaConexaoInicial()
@@ -180,8 +183,8 @@ void TestConexao::testaConexaoInicial()
         QCOMPARE(g.mensagens[0].titulo, QString("Aviso"));
         if (servidorFechado) {
             // The client's number (2002 or 2003 by client library), its text, its state.
-            static const QRegularExpression forma(
-                "^Erro na Conexão ao banco de dados: 200[23]\r\rMensagem \\.{13}: .+\r\rStatusCode \\.{11}: .*$");
+            static const QRegularExpression forma("^Erro na Conexão ao banco de dados: 200[23]\r\rMensagem "
+                                                  "\\.{13}: .+\r\rStatusCode \\.{11}: .*$");
             QVERIFY2(forma.match(g.mensagens[0].texto).hasMatch(), qPrintable(g.mensagens[0].texto));
         }
     }
@@ -216,10 +219,12 @@ void TestConexao::testaConexaoInicialBancoInexistente()
     if (resposta) {
         QCOMPARE(g.ultima(), QString("Banco de dados criado!"));
         QVERIFY(db.isOpen());
-        QCOMPARE(teste::valor(db, "select nomeusuario from tbusuario where login = 'ADMINISTRADOR'").toString(),
-                 QString("ADMINISTRADOR"));
+        QCOMPARE(
+            teste::valor(db, "select nomeusuario from tbusuario where login = 'ADMINISTRADOR'").toString(),
+            QString("ADMINISTRADOR"));
     } else {
-        QCOMPARE(g.ultima(), QString("O sistema será finalizado, pois é obrigatório ter um banco de dados disponível!"));
+        QCOMPARE(g.ultima(),
+                 QString("O sistema será finalizado, pois é obrigatório ter um banco de dados disponível!"));
         QVERIFY(!db.isOpen()); // nothing was created
     }
     dm.desconecta();
@@ -262,17 +267,21 @@ void TestConexao::primeiraExecucaoGravaESegundaPula()
 
     // What the first run wrote, as the file holds it.
     const QString &txt = iniAposPrimeiraExecucao;
-    QVERIFY2(txt.contains(QRegularExpression("^hostname *= *" + QRegularExpression::escape(servidor().host) + "$",
-                                             QRegularExpression::MultilineOption)),
-             qPrintable(txt));
-    QVERIFY(txt.contains(QRegularExpression("^database *= *" + banco.nome() + "$", QRegularExpression::MultilineOption)));
+    QVERIFY2(
+        txt.contains(QRegularExpression("^hostname *= *" + QRegularExpression::escape(servidor().host) + "$",
+                                        QRegularExpression::MultilineOption)),
+        qPrintable(txt));
+    QVERIFY(txt.contains(
+        QRegularExpression("^database *= *" + banco.nome() + "$", QRegularExpression::MultilineOption)));
     QVERIFY(txt.contains(QRegularExpression("^vgidunidade *= *1$", QRegularExpression::MultilineOption)));
     QVERIFY(txt.contains(QRegularExpression("^qualbanco *= *0$", QRegularExpression::MultilineOption)));
     QVERIFY(txt.contains(QRegularExpression("^mascarado *= *0$", QRegularExpression::MultilineOption)));
-    QVERIFY(txt.contains(QRegularExpression("^User *= *" + QRegularExpression::escape(codificaBase64(kUsuario)) + "$",
-                                            QRegularExpression::MultilineOption)));
-    QVERIFY(txt.contains(QRegularExpression("^Senha *= *" + QRegularExpression::escape(codificaBase64(kSenha)) + "$",
-                                            QRegularExpression::MultilineOption)));
+    QVERIFY(txt.contains(
+        QRegularExpression("^User *= *" + QRegularExpression::escape(codificaBase64(kUsuario)) + "$",
+                           QRegularExpression::MultilineOption)));
+    QVERIFY(txt.contains(
+        QRegularExpression("^Senha *= *" + QRegularExpression::escape(codificaBase64(kSenha)) + "$",
+                           QRegularExpression::MultilineOption)));
     QVERIFY(!txt.contains(kSenha));
     QVERIFY(!txt.contains(kUsuario));
     ArquivoIni ini(pasta.arquivo("sistema.INI"));
@@ -417,7 +426,8 @@ void TestConexao::loginSqlServerLeConexaoAdo()
     QCOMPARE(configBanco().SufixoNolock, QString("with (nolock)"));
     // No server there: the general message, then the end.
     QCOMPARE(g.mensagens.size(), 2);
-    QVERIFY2(g.mensagens[0].texto.startsWith("Erro na Conexão ao banco de dados: "), qPrintable(g.mensagens[0].texto));
+    QVERIFY2(g.mensagens[0].texto.startsWith("Erro na Conexão ao banco de dados: "),
+             qPrintable(g.mensagens[0].texto));
     QCOMPARE(g.mensagens[1].texto, QString("Sistema Abortado, Usuário sem permissão de Acesso !!!"));
     // SQL Server settings are not written back by the login.
     ArquivoIni ini(pasta.arquivo("sistema.INI"));
@@ -523,7 +533,8 @@ void TestConexao::loginCriaBancoInexistente()
     } else {
         // The creation's own message ends it; nothing else is asked or said.
         QCOMPARE(r.mostrado, 1);
-        QCOMPARE(g.ultima(), QString("O sistema será finalizado, pois é obrigatório ter um banco de dados disponível!"));
+        QCOMPARE(g.ultima(),
+                 QString("O sistema será finalizado, pois é obrigatório ter um banco de dados disponível!"));
         QVERIFY(!dm.conectado());
     }
     dm.desconecta();
@@ -536,8 +547,9 @@ void TestConexao::janelaPrincipalLista()
     QVERIFY(criaBancoPrograma(banco.nome()));
     gravaIni(banco.nome());
     QSqlDatabase db = banco.conexao(false);
-    teste::executa(db, "insert into tbcoletor (descricao, codigocoletor, modelocoletor) values "
-                       "('Recepção', '00004000110000123', 'REP'), ('Almoxarifado', '00004000110000777', 'REP2')");
+    teste::executa(db,
+                   "insert into tbcoletor (descricao, codigocoletor, modelocoletor) values "
+                   "('Recepção', '00004000110000123', 'REP'), ('Almoxarifado', '00004000110000777', 'REP2')");
     InteracaoGravada g;
     InteracaoNoEscopo escopo(&g);
     TdmDados dm;

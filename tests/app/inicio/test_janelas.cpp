@@ -86,9 +86,10 @@ void TestJanelas::configInicialConteudo()
     QCOMPARE(j.edPorta()->text(), QString("3309"));
     QCOMPARE(j.ckMascarado()->text(), QString("Usar conexão ao banco de dados mascarada ??"));
     QVERIFY(!j.ckMascarado()->isChecked());
-    QCOMPARE(j.ckMascarado()->toolTip(),
-             QString("Para cada instalação, apenas um computador deverá comunicar com os equipamentos. Se tiver "
-                     "dúvidas sobre essa opção, deixe DESMARCADO"));
+    QCOMPARE(
+        j.ckMascarado()->toolTip(),
+        QString("Para cada instalação, apenas um computador deverá comunicar com os equipamentos. Se tiver "
+                "dúvidas sobre essa opção, deixe DESMARCADO"));
     QCOMPARE(rotulo(j.edUsuario()), QString("Usuario:"));
     QCOMPARE(rotulo(j.edSenha()), QString("Senha:"));
     QVERIFY(j.edUsuario()->text().isEmpty());
@@ -159,8 +160,8 @@ void TestJanelas::dialogoCancelado()
     InteracaoGravada g;
     InteracaoNoEscopo escopo(&g);
     bool testou = false;
-    const auto r = dialogoPrimeiraExecucao([](DadosConfigInicial &) { return false; },
-                                           [&] { return testou = true; });
+    const auto r =
+        dialogoPrimeiraExecucao([](DadosConfigInicial &) { return false; }, [&] { return testou = true; });
     QCOMPARE(r, ResultadoPrimeiraExecucao::Cancelado);
     QVERIFY(!testou);
     QCOMPARE(g.mensagens.size(), 1);
@@ -176,9 +177,9 @@ void TestJanelas::dialogoRepeteAteConseguirEGrava_data()
     QTest::addColumn<bool>("mascarado");
     QTest::addColumn<QString>("database");
     QTest::newRow("mysql") << 0 << false << "base1";
-    QTest::newRow("sql server mascarado")
-        << 1 << true
-        << "Provider=SQLNCLI.1;Persist Security Info=True;Initial Catalog=base1;Data Source=srv01;adLockOptimistic";
+    QTest::newRow("sql server mascarado") << 1 << true
+                                          << "Provider=SQLNCLI.1;Persist Security Info=True;Initial "
+                                             "Catalog=base1;Data Source=srv01;adLockOptimistic";
 }
 
 void TestJanelas::dialogoRepeteAteConseguirEGrava()
@@ -272,11 +273,26 @@ void TestJanelas::loginRecusaVazios_data()
     QTest::addColumn<QString>("senha");
     QTest::addColumn<QString>("mensagem");
     QTest::addColumn<QString>("foco");
-    QTest::newRow("login vazio") << "" << "x" << "Favor informar login!" << "edLogin";
-    QTest::newRow("login em branco") << "   " << "x" << "Favor informar login!" << "edLogin";
-    QTest::newRow("senha vazia") << "ADMIN" << "" << "Favor informar a senha!" << "edSenha";
-    QTest::newRow("senha em branco") << "ADMIN" << "  " << "Favor informar a senha!" << "edSenha";
-    QTest::newRow("completo") << "ADMIN" << " x " << "" << "";
+    QTest::newRow("login vazio") << ""
+                                 << "x"
+                                 << "Favor informar login!"
+                                 << "edLogin";
+    QTest::newRow("login em branco") << "   "
+                                     << "x"
+                                     << "Favor informar login!"
+                                     << "edLogin";
+    QTest::newRow("senha vazia") << "ADMIN"
+                                 << ""
+                                 << "Favor informar a senha!"
+                                 << "edSenha";
+    QTest::newRow("senha em branco") << "ADMIN"
+                                     << "  "
+                                     << "Favor informar a senha!"
+                                     << "edSenha";
+    QTest::newRow("completo") << "ADMIN"
+                              << " x "
+                              << ""
+                              << "";
 }
 
 void TestJanelas::loginRecusaVazios()
