@@ -71,14 +71,13 @@ QString resolveUrl(const QString &url)
     return info.addresses().constFirst().toString();
 }
 
-const QString kMensagemDiferente = QStringLiteral("O coletor selecionado é diferente do que está ligado.\rCódigo do REP: ");
+const QString kMensagemDiferente =
+    QStringLiteral("O coletor selecionado é diferente do que está ligado.\rCódigo do REP: ");
 
 } // namespace
 
 AcoesRep::AcoesRep(QWidget *janela, QObject *parent)
-    : QObject(parent)
-    , m_janela(janela)
-    , m_despachante(janela)
+    : QObject(parent), m_janela(janela), m_despachante(janela)
 {
 }
 
@@ -164,8 +163,8 @@ AcoesRep::Resultado AcoesRep::registraNovoRep(const DadosNovoRep &d)
         if (d.ipDinamico) {
             p.IP = resolveUrl(d.url);
             if (p.IP.isEmpty()) {
-                avisa(QStringLiteral("Não foi possível encontrar o endereço da URL \"") + d.url
-                      + QStringLiteral("\".\rVerifique a URL informada e a conexão com a rede."));
+                avisa(QStringLiteral("Não foi possível encontrar o endereço da URL \"") + d.url +
+                      QStringLiteral("\".\rVerifique a URL informada e a conexão com a rede."));
                 return Resultado::Falhou;
             }
         } else {
@@ -324,10 +323,10 @@ AcoesRep::Resultado AcoesRep::enviaDataHora(int idcoletor, const QDateTime &mome
     }
     const QDate d = momento.date();
     const QTime t = momento.time();
-    const QString rd = m_despachante.DataHoraREP(p, d.toString(QStringLiteral("dd")), d.toString(QStringLiteral("MM")),
-                                                 d.toString(QStringLiteral("yyyy")), t.toString(QStringLiteral("hh")),
-                                                 t.toString(QStringLiteral("mm")), t.toString(QStringLiteral("ss")),
-                                                 modelo);
+    const QString rd =
+        m_despachante.DataHoraREP(p, d.toString(QStringLiteral("dd")), d.toString(QStringLiteral("MM")),
+                                  d.toString(QStringLiteral("yyyy")), t.toString(QStringLiteral("hh")),
+                                  t.toString(QStringLiteral("mm")), t.toString(QStringLiteral("ss")), modelo);
     if (codigoDoRetorno(rd) == 0) {
         informa(QStringLiteral("Data/Hora enviados!"));
         return Resultado::Enviado;

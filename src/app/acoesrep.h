@@ -49,7 +49,8 @@ class AcoesRep : public QObject
 {
     Q_OBJECT
 public:
-    enum class Resultado {
+    enum class Resultado
+    {
         Cancelado,    // the user gave up (wizard cancelled, No to a question, OK in the info window)
         Falhou,       // a message told why; nothing was stored or sent
         Registrado,   // a new REP row was stored

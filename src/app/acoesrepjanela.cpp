@@ -93,7 +93,8 @@ AcoesRep *instalaAcoesRep(TfmMain &janela)
     auto *painel = new QWidget(&janela);
     painel->setObjectName(QStringLiteral("pnBotoes"));
     auto *lp = new QVBoxLayout(painel);
-    auto botao = [painel, lp](const QString &texto, const QString &dica, const QString &nome, const QIcon &icone) {
+    auto botao = [painel, lp](const QString &texto, const QString &dica, const QString &nome,
+                              const QIcon &icone) {
         auto *b = new QPushButton(icone, texto, painel);
         b->setObjectName(nome);
         b->setToolTip(dica);
@@ -101,14 +102,17 @@ AcoesRep *instalaAcoesRep(TfmMain &janela)
         lp->addWidget(b);
         return b;
     };
-    QPushButton *novo = botao(QStringLiteral("Novo &REP"), QStringLiteral("Adiciona equipamento"),
-                              QStringLiteral("btNovoRep"), estilo->standardIcon(QStyle::SP_FileDialogNewFolder));
+    QPushButton *novo =
+        botao(QStringLiteral("Novo &REP"), QStringLiteral("Adiciona equipamento"),
+              QStringLiteral("btNovoRep"), estilo->standardIcon(QStyle::SP_FileDialogNewFolder));
     QObject::connect(novo, &QPushButton::clicked, acoes, [acoes] { acoes->novoRep(); });
-    QPushButton *autoscan = botao(QStringLiteral("&Autoscan"), QStringLiteral("Identificar coletor (apenas comunicação RS232)"),
-                                  QStringLiteral("btAutoscan"), estilo->standardIcon(QStyle::SP_BrowserReload));
+    QPushButton *autoscan =
+        botao(QStringLiteral("&Autoscan"), QStringLiteral("Identificar coletor (apenas comunicação RS232)"),
+              QStringLiteral("btAutoscan"), estilo->standardIcon(QStyle::SP_BrowserReload));
     QObject::connect(autoscan, &QPushButton::clicked, acoes, [acoes] { acoes->autoscan(); });
-    QPushButton *opcoes = botao(QStringLiteral("&Opções"), QStringLiteral("Ativa o menu com as opções do coletor"),
-                                QStringLiteral("btOpcoes"), estilo->standardIcon(QStyle::SP_FileDialogDetailedView));
+    QPushButton *opcoes =
+        botao(QStringLiteral("&Opções"), QStringLiteral("Ativa o menu com as opções do coletor"),
+              QStringLiteral("btOpcoes"), estilo->standardIcon(QStyle::SP_FileDialogDetailedView));
     QObject::connect(opcoes, &QPushButton::clicked, menuRep,
                      [&janela, abreMenuRep] { abreMenuRep(janela.pos() + QPoint(100, 100)); });
     lp->addStretch();

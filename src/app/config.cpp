@@ -35,13 +35,9 @@ QList<QPair<int, QString>> entradasPortasSeriais()
     return r;
 }
 
-TfConfig::TfConfig(QWidget *parent)
-    : TfConfig(entradasPortasSeriais(), parent)
-{
-}
+TfConfig::TfConfig(QWidget *parent) : TfConfig(entradasPortasSeriais(), parent) {}
 
-TfConfig::TfConfig(const QList<QPair<int, QString>> &portas, QWidget *parent)
-    : QDialog(parent)
+TfConfig::TfConfig(const QList<QPair<int, QString>> &portas, QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("fConfig"));
     const QString titulo = QGuiApplication::applicationDisplayName();
@@ -78,8 +74,8 @@ TfConfig::TfConfig(const QList<QPair<int, QString>> &portas, QWidget *parent)
         for (const auto &p : portas)
             c->addItem(p.second, p.first);
     m_velocidade = novaLista(QStringLiteral("cbVelocidade"));
-    m_velocidade->addItems({QStringLiteral("9600"), QStringLiteral("19200"), QStringLiteral("57600"),
-                            QStringLiteral("115200")});
+    m_velocidade->addItems(
+        {QStringLiteral("9600"), QStringLiteral("19200"), QStringLiteral("57600"), QStringLiteral("115200")});
     m_tipoLeitor = novaLista(QStringLiteral("cbTipoLeitor"));
     m_tipoLeitor->addItem(QStringLiteral("Serial"), 1);
     m_tipoLeitor->addItem(QStringLiteral("USB"), 6);
@@ -174,7 +170,8 @@ void TfConfig::procuraPasta()
 {
     // A folder chooser of our own (not the platform's), so it behaves the same
     // everywhere; offers folders only.
-    QPointer<QFileDialog> dlg = new QFileDialog(this, QStringLiteral("Selecione a pasta desejada"), m_pasta->text());
+    QPointer<QFileDialog> dlg =
+        new QFileDialog(this, QStringLiteral("Selecione a pasta desejada"), m_pasta->text());
     dlg->setObjectName(QStringLiteral("dlgPasta"));
     dlg->setFileMode(QFileDialog::Directory);
     dlg->setOption(QFileDialog::ShowDirsOnly, true);

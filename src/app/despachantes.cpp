@@ -1,59 +1,15 @@
 #include "app/despachantes.h"
 
 #include "device/common/retorno.h"
+#include "device/gen1/tfrep.h"
 #include "device/gen2/tfrep2.h"
 
 #include <QApplication>
 
-#if __has_include("device/gen1/tfrep.h")
-#include "device/gen1/tfrep.h"
-#else
-#include <QLabel>
-#include <QVBoxLayout>
-#endif
-
 namespace kelvo {
 
-#if !__has_include("device/gen1/tfrep.h")
-namespace {
-// Until the first generation's own exchange window is part of the build: a
-// plain modal window that shows the engine's texts while it talks and closes
-// when the conversation is over.
-class TfREP : public QDialog
-{
-public:
-    TfREP(const TemporizacaoV1 &tempos, QWidget *parent)
-        : QDialog(parent)
-        , m_motor(tempos, this)
-    {
-        setWindowTitle(QStringLiteral("Comunicação com REP - V1.0"));
-        auto *l = new QVBoxLayout(this);
-        auto *titulo = new QLabel(this);
-        auto *situacao = new QLabel(this);
-        l->addWidget(titulo);
-        l->addWidget(situacao);
-        connect(&m_motor, &MotorREP::tituloAlterado, titulo, &QLabel::setText);
-        connect(&m_motor, &MotorREP::situacaoAlterada, situacao, &QLabel::setText);
-        connect(&m_motor, &MotorREP::legendaAlterada, this, &QWidget::setWindowTitle);
-        connect(&m_motor, &MotorREP::terminou, this, &QDialog::accept);
-    }
-    bool Status(const TParametrosComunicacao &p) { return m_motor.Status(p); }
-    bool AcertaDataHora(const TParametrosComunicacao &p, const QString &dia, const QString &mes, const QString &ano,
-                        const QString &hora, const QString &minuto, const QString &segundo)
-    {
-        return m_motor.AcertaDataHora(p, dia, mes, ano, hora, minuto, segundo);
-    }
-    int exec() override { return m_motor.emConversa() ? QDialog::exec() : QDialog::Accepted; }
-
-private:
-    MotorV1 m_motor;
-};
-} // namespace
-#endif
-
 DespachanteREP::DespachanteREP(QWidget *janela, const TemposDespacho &tempos)
-    : m_janela(janela)
-    , m_tempos(tempos)
+    : m_janela(janela), m_tempos(tempos)
 {
 }
 
@@ -92,7 +48,8 @@ QString DespachanteREP::statusV2(const TParametrosComunicacao &p)
     return RetornoComunicacao;
 }
 
-QString DespachanteREP::StatusREP(const TParametrosComunicacao &registro, bool autoDetecta, const QString &modelo)
+QString DespachanteREP::StatusREP(const TParametrosComunicacao &registro, bool autoDetecta,
+                                  const QString &modelo)
 {
     if (autoDetecta) {
         RetornoComunicacao.clear();
@@ -119,9 +76,9 @@ QString DespachanteREP::StatusREP(const TParametrosComunicacao &registro, bool a
     }
 }
 
-QString DespachanteREP::DataHoraREP(const TParametrosComunicacao &registro, const QString &dia, const QString &mes,
-                                    const QString &ano, const QString &hora, const QString &minuto,
-                                    const QString &segundo, const QString &modelo)
+QString DespachanteREP::DataHoraREP(const TParametrosComunicacao &registro, const QString &dia,
+                                    const QString &mes, const QString &ano, const QString &hora,
+                                    const QString &minuto, const QString &segundo, const QString &modelo)
 {
     switch (geracaoDoModelo(modelo)) {
     case 1: {

@@ -33,8 +33,8 @@ public:
     // "28;Equipamento não identificado".
     QString StatusREP(const TParametrosComunicacao &registro, bool autoDetecta, const QString &modelo);
     QString DataHoraREP(const TParametrosComunicacao &registro, const QString &dia, const QString &mes,
-                        const QString &ano, const QString &hora, const QString &minuto, const QString &segundo,
-                        const QString &modelo);
+                        const QString &ano, const QString &hora, const QString &minuto,
+                        const QString &segundo, const QString &modelo);
 
     void defineJanela(QWidget *janela) { m_janela = janela; }
     void defineTempos(const TemposDespacho &t) { m_tempos = t; }

@@ -18,8 +18,7 @@ QString TfMostraInfoRel::textoNaoCadastrado()
     return QStringLiteral("NÃO CADASTRADO");
 }
 
-TfMostraInfoRel::TfMostraInfoRel(QWidget *parent)
-    : QDialog(parent)
+TfMostraInfoRel::TfMostraInfoRel(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("fMostraInfoRel"));
     setWindowTitle(QStringLiteral("Informações sobre o equipamento"));

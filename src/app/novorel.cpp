@@ -35,8 +35,7 @@ QLabel *rotulo(const QString &texto, QWidget *pai, bool destaque = false)
 
 } // namespace
 
-TfmNovoRel::TfmNovoRel(const QList<QPair<int, QString>> &portas, QWidget *parent)
-    : QDialog(parent)
+TfmNovoRel::TfmNovoRel(const QList<QPair<int, QString>> &portas, QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("fmNovoRel"));
     // "Assistente para novo equipamento" at design time; the program's title is shown.
@@ -98,14 +97,15 @@ TfmNovoRel::TfmNovoRel(const QList<QPair<int, QString>> &portas, QWidget *parent
     auto *p2 = new QWidget;
     auto *l2 = new QVBoxLayout(p2);
     l2->addWidget(rotulo(QStringLiteral("Informe os dados de comunicação TCP/IP"), p2, true));
-    l2->addWidget(rotulo(QStringLiteral("Você pode escolher entre IP fixo ou dinâmico. Se escolher dinâmico, informe "
-                                        "a URL de conexão. Será preciso contatar o administrador de rede para "
-                                        "verificar a disponibilidade deste recurso."),
-                         p2));
+    l2->addWidget(
+        rotulo(QStringLiteral("Você pode escolher entre IP fixo ou dinâmico. Se escolher dinâmico, informe "
+                              "a URL de conexão. Será preciso contatar o administrador de rede para "
+                              "verificar a disponibilidade deste recurso."),
+               p2));
     m_ip = new QLineEdit(QStringLiteral("0.0.0.0"), p2);
     m_ip->setObjectName(QStringLiteral("edIp"));
-    static const QRegularExpression reIp(
-        QStringLiteral("^(25[0-5]|2[0-4]\\d|1\\d\\d|\\d?\\d)?(\\.(25[0-5]|2[0-4]\\d|1\\d\\d|\\d?\\d)?){0,3}$"));
+    static const QRegularExpression reIp(QStringLiteral(
+        "^(25[0-5]|2[0-4]\\d|1\\d\\d|\\d?\\d)?(\\.(25[0-5]|2[0-4]\\d|1\\d\\d|\\d?\\d)?){0,3}$"));
     m_ip->setValidator(new QRegularExpressionValidator(reIp, m_ip));
     m_dinamico = new QCheckBox(QStringLiteral("IP Dinâmico"), p2);
     m_dinamico->setObjectName(QStringLiteral("ckDinamico"));
@@ -114,7 +114,8 @@ TfmNovoRel::TfmNovoRel(const QList<QPair<int, QString>> &portas, QWidget *parent
     m_porta = new QLineEdit(QStringLiteral("5006"), p2);
     m_porta->setObjectName(QStringLiteral("edPorta"));
     // Digits only (backspace and editing keys still work).
-    m_porta->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("^\\d{0,5}$")), m_porta));
+    m_porta->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("^\\d{0,5}$")), m_porta));
     auto *f2 = new QFormLayout;
     f2->addRow(QStringLiteral("Endereço IP"), m_ip);
     f2->addRow(QString(), m_dinamico);
@@ -185,7 +186,8 @@ void TfmNovoRel::mostraPagina(int p)
 {
     m_paginas->setCurrentIndex(p);
     QPalette pal = m_fundo->palette();
-    pal.setColor(QPalette::Window, p == PaginaBemVindo ? QColor(Qt::white) : palette().color(QPalette::Button));
+    pal.setColor(QPalette::Window,
+                 p == PaginaBemVindo ? QColor(Qt::white) : palette().color(QPalette::Button));
     m_fundo->setPalette(pal);
     m_anterior->setVisible(p != PaginaBemVindo);
     m_avancar->setText(p == PaginaNome ? QStringLiteral("Concluir") : QStringLiteral("Avançar"));

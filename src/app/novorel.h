@@ -21,7 +21,14 @@ class TfmNovoRel : public QDialog
 {
     Q_OBJECT
 public:
-    enum Pagina { PaginaBemVindo = 0, PaginaTipo = 1, PaginaTcp = 2, PaginaSerial = 3, PaginaNome = 4 };
+    enum Pagina
+    {
+        PaginaBemVindo = 0,
+        PaginaTipo = 1,
+        PaginaTcp = 2,
+        PaginaSerial = 3,
+        PaginaNome = 4
+    };
 
     // portas: (number n of "COM" + n, text shown), in the order to list them.
     explicit TfmNovoRel(const QList<QPair<int, QString>> &portas, QWidget *parent = nullptr);

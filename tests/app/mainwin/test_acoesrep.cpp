@@ -86,8 +86,8 @@ private Q_SLOTS:
     void exclui();
 
 private:
-    int insereRep(const QString &codigo, const QString &descricao, const QString &modelo, const QString &tipo = "S",
-                  int portaserial = PortaConfigurada, int portaip = 0);
+    int insereRep(const QString &codigo, const QString &descricao, const QString &modelo,
+                  const QString &tipo = "S", int portaserial = PortaConfigurada, int portaip = 0);
     QSqlRecord linha(const QString &where);
     int contagem(const QString &sql);
     // Answers the next information window by pressing "Inserir" or "OK".
@@ -174,8 +174,9 @@ int TestAcoesRep::insereRep(const QString &codigo, const QString &descricao, con
                             const QString &tipo, int portaserial, int portaip)
 {
     QSqlQuery q(m_banco->conexao(false));
-    q.prepare("insert into tbcoletor (descricao, codigocoletor, modelocoletor, tipocomunicacao, portaserial, ip, "
-              "portaip) values (:d, :c, :m, :t, :ps, '127.0.0.1', :pi)");
+    q.prepare(
+        "insert into tbcoletor (descricao, codigocoletor, modelocoletor, tipocomunicacao, portaserial, ip, "
+        "portaip) values (:d, :c, :m, :t, :ps, '127.0.0.1', :pi)");
     q.bindValue(":d", descricao);
     q.bindValue(":c", codigo);
     q.bindValue(":m", modelo);
@@ -418,7 +419,8 @@ void TestAcoesRep::outroModelo()
              QStringLiteral("28;Equipamento não identificado"));
     QCOMPARE(m_acoes->mostraStatus(id), AcoesRep::Resultado::Falhou);
     QCOMPARE(m_acoes->enviaDataHora(id), AcoesRep::Resultado::Falhou);
-    QCOMPARE(m_gravada.textos(), (QStringList{"Equipamento não identificado", "Equipamento não identificado"}));
+    QCOMPARE(m_gravada.textos(),
+             (QStringList{"Equipamento não identificado", "Equipamento não identificado"}));
     QVERIFY(m_sim2->requisicoes().isEmpty());
 }
 
@@ -449,8 +451,8 @@ void TestAcoesRep::dataHoraOutroDispositivo()
     const int id = insereRep("00000000000000077", "Portaria", "REP2");
     QCOMPARE(m_acoes->enviaDataHora(id), AcoesRep::Resultado::Diferente);
     QCOMPARE(m_gravada.textos(),
-             QStringList{"O coletor selecionado é diferente do que está ligado.\rCódigo do REP: "
-                         + m_sim2->estado().serial});
+             QStringList{"O coletor selecionado é diferente do que está ligado.\rCódigo do REP: " +
+                         m_sim2->estado().serial});
     QCOMPARE(m_gravada.mensagens.last().icone, Icone::Aviso);
     for (const QByteArray &r : m_sim2->requisicoes())
         QVERIFY(!r.contains("CLK"));
@@ -463,9 +465,10 @@ void TestAcoesRep::exclui()
     const int id = insereRep("00004000200099999", "Sai", "REP2");
     insereRep("00004000200088888", "Fica", "REP2");
     QSqlDatabase db = m_banco->conexao(false);
-    executa(db, "insert into tbmemoriarep (idrep, mrp, conteudo, dthcoleta) values "
-                "('00004000200099999', '00000000', 'x', now()), ('00004000200099999', '00000200', 'y', now()), "
-                "('00004000200088888', '00000000', 'z', now())");
+    executa(db,
+            "insert into tbmemoriarep (idrep, mrp, conteudo, dthcoleta) values "
+            "('00004000200099999', '00000000', 'x', now()), ('00004000200099999', '00000200', 'y', now()), "
+            "('00004000200088888', '00000000', 'z', now())");
     QSignalSpy lista(m_acoes.get(), &AcoesRep::listaAlterada);
 
     m_gravada.respostas = {false};

@@ -69,9 +69,10 @@ void TestJanelaAcoes::initTestCase()
     ErroBanco e;
     QVERIFY2(m_dm->conecta(&e), qPrintable(e.texto()));
     QSqlDatabase db = m_banco->conexao(false);
-    executa(db, "insert into tbcoletor (descricao, codigocoletor, modelocoletor, tipocomunicacao, portaserial) "
-                "values ('Portaria', '00004000200012345', 'REP2', 'S', 1), "
-                "('Refeitório', '00004000100012345', 'REP', 'T', 0)");
+    executa(db,
+            "insert into tbcoletor (descricao, codigocoletor, modelocoletor, tipocomunicacao, portaserial) "
+            "values ('Portaria', '00004000200012345', 'REP2', 'S', 1), "
+            "('Refeitório', '00004000100012345', 'REP', 'T', 0)");
 }
 
 void TestJanelaAcoes::cleanupTestCase()

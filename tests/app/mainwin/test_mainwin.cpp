@@ -262,8 +262,8 @@ void TestMainWin::info_fatias()
     QFETCH(qint64, usado);
     QFETCH(qint64, livre);
     TfMostraInfoRel w;
-    w.preenche(QStringLiteral("Portaria"), QStringLiteral("00004000010000001"), QStringLiteral("11/12/26 10:20:30"),
-               nsr, false);
+    w.preenche(QStringLiteral("Portaria"), QStringLiteral("00004000010000001"),
+               QStringLiteral("11/12/26 10:20:30"), nsr, false);
     QCOMPARE(w.windowTitle(), QStringLiteral("Informações sobre o equipamento"));
     QCOMPARE(w.espacoUsado(), usado);
     QCOMPARE(w.espacoLivre(), livre);
@@ -339,10 +339,14 @@ void TestMainWin::opcoes_velocidade_data()
     QTest::addColumn<QString>("mostrada");
     QTest::addColumn<int>("escolhida");
     QTest::addColumn<QString>("gravada");
-    QTest::newRow("0 mostra 9600") << "0" << "9600" << -1 << "0";
-    QTest::newRow("ausente mostra 115200") << "" << "115200" << -1 << "3";
-    QTest::newRow("escolher 115200 grava 3") << "0" << "9600" << 3 << "3";
-    QTest::newRow("escolher 57600 grava 2") << "3" << "115200" << 2 << "2";
+    QTest::newRow("0 mostra 9600") << "0"
+                                   << "9600" << -1 << "0";
+    QTest::newRow("ausente mostra 115200") << ""
+                                           << "115200" << -1 << "3";
+    QTest::newRow("escolher 115200 grava 3") << "0"
+                                             << "9600" << 3 << "3";
+    QTest::newRow("escolher 57600 grava 2") << "3"
+                                            << "115200" << 2 << "2";
 }
 
 void TestMainWin::opcoes_velocidade()
