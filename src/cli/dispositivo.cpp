@@ -25,7 +25,13 @@ const QStringList &comandosDispositivo()
 
 struct Linha
 {
-    enum Tipo { Nenhuma, TCP, Serial, Com } tipo = Nenhuma;
+    enum Tipo
+    {
+        Nenhuma,
+        TCP,
+        Serial,
+        Com
+    } tipo = Nenhuma;
     QString valor;
 };
 
@@ -44,7 +50,10 @@ bool inteiro(const QString &t, int *v)
 }
 } // namespace
 
-bool ehComandoDispositivo(const QString &comando) { return comandosDispositivo().contains(comando); }
+bool ehComandoDispositivo(const QString &comando)
+{
+    return comandosDispositivo().contains(comando);
+}
 
 QString usoKelvoRep()
 {
@@ -156,12 +165,10 @@ int executaKelvoRep(const QStringList &a, QTextStream &saida, QTextStream &erros
     }
 
     // Argument counts before the engine exists: a usage error sends nothing.
-    const QMap<QString, QList<int>> contagens{{QStringLiteral("status"), {0}},
-                                              {QStringLiteral("clock"), {0, 6}},
-                                              {QStringLiteral("employer-send"), {5}},
-                                              {QStringLiteral("employer-read"), {0}},
-                                              {QStringLiteral("employee-send"), {5}},
-                                              {QStringLiteral("mt-read"), {1}}};
+    const QMap<QString, QList<int>> contagens{
+        {QStringLiteral("status"), {0}},        {QStringLiteral("clock"), {0, 6}},
+        {QStringLiteral("employer-send"), {5}}, {QStringLiteral("employer-read"), {0}},
+        {QStringLiteral("employee-send"), {5}}, {QStringLiteral("mt-read"), {1}}};
     if (!contagens.value(comando).contains(int(args.size())))
         return usoErro(erros, QStringLiteral("número de argumentos errado para ") + comando);
     int numero = 0;
@@ -198,8 +205,8 @@ int executaKelvoRep(const QStringList &a, QTextStream &saida, QTextStream &erros
         motor->LeituraMT(p, args[0]);
     }
     if (motor->emConversa()) {
-        QObject::connect(motor.get(), &MotorREP::terminou, QCoreApplication::instance(), &QCoreApplication::quit,
-                         Qt::QueuedConnection);
+        QObject::connect(motor.get(), &MotorREP::terminou, QCoreApplication::instance(),
+                         &QCoreApplication::quit, Qt::QueuedConnection);
         QCoreApplication::exec();
     }
     saida << RetornoComunicacao << "\n";

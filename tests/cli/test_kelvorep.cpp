@@ -33,7 +33,10 @@ private:
     std::unique_ptr<QProcess> m_sim;
 };
 
-void TestKelvoRep::init() { m_pasta = std::make_unique<kelvo::teste::PastaTeste>(); }
+void TestKelvoRep::init()
+{
+    m_pasta = std::make_unique<kelvo::teste::PastaTeste>();
+}
 
 void TestKelvoRep::cleanup()
 {
@@ -80,9 +83,11 @@ void TestKelvoRep::status_data()
 void TestKelvoRep::status()
 {
     QFETCH(QString, linha);
-    const QStringList ligacao = linha == QLatin1String("--tcp") ? QStringList{"--tcp", "0"} : QStringList{"--pty"};
-    const QString onde = iniciaSimulador(ligacao + QStringList{"--nsr", "77", "--serial-number", "00004000100054321",
-                                                               "--clock", "01/03/2024 14:05:09"});
+    const QStringList ligacao =
+        linha == QLatin1String("--tcp") ? QStringList{"--tcp", "0"} : QStringList{"--pty"};
+    const QString onde =
+        iniciaSimulador(ligacao + QStringList{"--nsr", "77", "--serial-number", "00004000100054321",
+                                              "--clock", "01/03/2024 14:05:09"});
     QVERIFY2(!onde.isEmpty(), "the simulator did not start");
     QString saida;
     QCOMPARE(executa({linha, onde, "status"}, &saida), 0);
@@ -114,25 +119,30 @@ void TestKelvoRep::comandos_data()
     QTest::addColumn<QStringList>("comando");
     QTest::addColumn<int>("saidaEsperada");
     QTest::addColumn<QString>("texto");
-    QTest::newRow("employer-read sem empregador") << QStringList{} << QStringList{"employer-read"} << 1
-                                                  << "23;Envie o empregador";
-    QTest::newRow("employer-send") << QStringList{} << QStringList{"employer-send", "ACME", "12345678901", "", "Rua", "1"}
-                                   << 0 << "0;Empresa enviada";
-    QTest::newRow("employer-send recusado") << QStringList{"--refuse", "MR"}
-                                            << QStringList{"employer-send", "ACME", "1", "", "Rua", "0"} << 1
-                                            << "21;MRP cheia - empresa não enviada - troque o rep";
-    QTest::newRow("employer-send tipo invalido") << QStringList{} << QStringList{"employer-send", "A", "1", "", "R", "5"}
-                                                 << 1 << "12;Valor inválido para o campo Tipo de Empregador";
-    QTest::newRow("employee-send") << QStringList{} << QStringList{"employee-send", "123", "45", "1234567890", "ANA", "0"}
-                                   << 0 << "0;Funcionário enviado";
+    QTest::newRow("employer-read sem empregador")
+        << QStringList{} << QStringList{"employer-read"} << 1 << "23;Envie o empregador";
+    QTest::newRow("employer-send") << QStringList{}
+                                   << QStringList{"employer-send", "ACME", "12345678901", "", "Rua", "1"} << 0
+                                   << "0;Empresa enviada";
+    QTest::newRow("employer-send recusado")
+        << QStringList{"--refuse", "MR"} << QStringList{"employer-send", "ACME", "1", "", "Rua", "0"} << 1
+        << "21;MRP cheia - empresa não enviada - troque o rep";
+    QTest::newRow("employer-send tipo invalido")
+        << QStringList{} << QStringList{"employer-send", "A", "1", "", "R", "5"} << 1
+        << "12;Valor inválido para o campo Tipo de Empregador";
+    QTest::newRow("employee-send") << QStringList{}
+                                   << QStringList{"employee-send", "123", "45", "1234567890", "ANA", "0"} << 0
+                                   << "0;Funcionário enviado";
     QTest::newRow("employee-send matricula longa")
         << QStringList{} << QStringList{"employee-send", "1", "123456789", "1", "ANA", "0"} << 1
         << "4;Tamanho inválido para o campo matrícula";
-    QTest::newRow("clock invalido") << QStringList{} << QStringList{"clock", "31", "02", "2024", "10", "00", "00"} << 1
+    QTest::newRow("clock invalido") << QStringList{}
+                                    << QStringList{"clock", "31", "02", "2024", "10", "00", "00"} << 1
                                     << "2;Formato de data/hora inválido";
-    QTest::newRow("clock do computador") << QStringList{} << QStringList{"clock"} << 0 << "0;Data/Hora acertadas";
-    QTest::newRow("mt-read") << QStringList{"--employee", "1;2;3;ANA"} << QStringList{"mt-read", "@mt.txt"} << 0
-                             << "0;Leitura realizada com sucesso";
+    QTest::newRow("clock do computador")
+        << QStringList{} << QStringList{"clock"} << 0 << "0;Data/Hora acertadas";
+    QTest::newRow("mt-read") << QStringList{"--employee", "1;2;3;ANA"} << QStringList{"mt-read", "@mt.txt"}
+                             << 0 << "0;Leitura realizada com sucesso";
 }
 
 void TestKelvoRep::comandos()
@@ -184,7 +194,8 @@ void TestKelvoRep::usoErrado_data()
     QTest::newRow("sem linha") << QStringList{"status"};
     QTest::newRow("comando desconhecido") << QStringList{"--tcp", "127.0.0.1:1", "reboot"};
     QTest::newRow("argumentos a menos") << QStringList{"--tcp", "127.0.0.1:1", "clock", "01", "02"};
-    QTest::newRow("acao nao numerica") << QStringList{"--tcp", "127.0.0.1:1", "employee-send", "1", "2", "3", "A", "x"};
+    QTest::newRow("acao nao numerica")
+        << QStringList{"--tcp", "127.0.0.1:1", "employee-send", "1", "2", "3", "A", "x"};
     QTest::newRow("porta invalida") << QStringList{"--tcp", "127.0.0.1:abc", "status"};
     QTest::newRow("REP2 por TCP") << QStringList{"--tcp", "127.0.0.1:1", "--model", "REP2", "status"};
     QTest::newRow("modelo desconhecido") << QStringList{"--com", "1", "--model", "XPTO", "status"};

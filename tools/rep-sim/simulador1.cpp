@@ -16,7 +16,10 @@
 namespace kelvo::sim {
 
 namespace {
-QByteArray doisDigitos(int v) { return QByteArray::number(v).rightJustified(2, '0'); }
+QByteArray doisDigitos(int v)
+{
+    return QByteArray::number(v).rightJustified(2, '0');
+}
 
 quint8 soma8(const QByteArray &b)
 {
@@ -39,7 +42,10 @@ QByteArray cp(const QString &t, int largura)
 }
 } // namespace
 
-void EstadoRep1::adicionaRegistro(const QByteArray &linhaSemFim) { memoria += linhaSemFim + "\r\n"; }
+void EstadoRep1::adicionaRegistro(const QByteArray &linhaSemFim)
+{
+    memoria += linhaSemFim + "\r\n";
+}
 
 void EstadoRep1::geraMarcacoes(int n, const QDateTime &inicio, const QString &pis)
 {
@@ -47,7 +53,8 @@ void EstadoRep1::geraMarcacoes(int n, const QDateTime &inicio, const QString &pi
         ++nsr;
         const QDateTime dh = inicio.addSecs(60LL * i);
         adicionaRegistro(QByteArray::number(nsr).rightJustified(9, '0') + '3' +
-                         dh.toString(QStringLiteral("ddMMyyyyhhmm")).toLatin1() + paraCp1252(pis).rightJustified(12, '0'));
+                         dh.toString(QStringLiteral("ddMMyyyyhhmm")).toLatin1() +
+                         paraCp1252(pis).rightJustified(12, '0'));
     }
 }
 
@@ -80,7 +87,10 @@ bool SimuladorRep1::escutaTCP(quint16 porta, QString *erro)
     return true;
 }
 
-quint16 SimuladorRep1::portaTCP() const { return m_servidor ? m_servidor->serverPort() : 0; }
+quint16 SimuladorRep1::portaTCP() const
+{
+    return m_servidor ? m_servidor->serverPort() : 0;
+}
 
 void SimuladorRep1::novaConexao()
 {
@@ -170,7 +180,7 @@ int SimuladorRep1::tamanhoPedido(const QByteArray &p)
     {
         const char *cmd;
         int tamanho;
-    } tabela[] = {{"TCM", 3}, {"LMT", 3}, {"PME", 3}, {"UPA", 3}, {"GID", 3}, {"CLK", 21}, {"FU", 87},
+    } tabela[] = {{"TCM", 3},  {"LMT", 3}, {"PME", 3}, {"UPA", 3}, {"GID", 3}, {"CLK", 21}, {"FU", 87},
                   {"EM", 285}, {"MRP", 7}, {"VID", 7}, {"XTL", 7}, {"WTL", 7}, {"BRD", 7}};
     bool prefixo = false;
     for (const auto &e : tabela) {
@@ -390,7 +400,8 @@ void SimuladorRep1::despeja()
     qsizetype n = m_saida.size();
     if (m_defeitos.ritmoBps > 0) {
         // 10 bits a byte on an 8N1 line.
-        const qint64 permitidos = m_relogioRitmo.elapsed() * m_defeitos.ritmoBps / 10000 + 1 - m_bytesRitmados;
+        const qint64 permitidos =
+            m_relogioRitmo.elapsed() * m_defeitos.ritmoBps / 10000 + 1 - m_bytesRitmados;
         n = qBound<qsizetype>(0, permitidos, m_saida.size());
     }
     qsizetype escritos = 0;
@@ -442,7 +453,8 @@ bool SimuladorRep1::carregaEstado(const QString &arquivo, QString *erro)
         if (chave == QLatin1String("serial"))
             m_estado.serial = valor;
         else if (chave == QLatin1String("relogio"))
-            m_estado.acertaRelogio(QDateTime::fromString(valor.trimmed(), QStringLiteral("dd/MM/yyyy hh:mm:ss")));
+            m_estado.acertaRelogio(
+                QDateTime::fromString(valor.trimmed(), QStringLiteral("dd/MM/yyyy hh:mm:ss")));
         else if (chave == QLatin1String("nsr"))
             m_estado.nsr = valor.toUInt();
         else if (chave == QLatin1String("empregador.tipo"))

@@ -58,20 +58,20 @@ struct EstadoRep1
 
 struct DefeitosRep1
 {
-    bool silencioso = false;       // never answers
-    bool ignoraPedidos = false;    // answers the wake-up, never a request
-    bool despertarDuplo = false;   // answers the wake-up with "!!"
-    int atrasoDespertarMs = 0;     // the "!" comes this late
-    int atrasoMs = 0;              // each reply to a request comes this late
-    QByteArray recusa;             // replaces "!OK" of clock, employee, employer ("!MR", "!ME", "!MT")
-    QByteArray lixo;               // sent instead of every reply to a request when not empty
-    int bytesExtras = 0;           // over-long replies: this many bytes appended
-    int bytesFaltando = 0;         // short replies: this many bytes left out
-    int tamanhoStatus = 50;        // 50 or 52 (anything else to misbehave)
-    int derrubaAposTrocas = -1;    // drops the line after answering N requests
-    int derrubaAposPaginas = -1;   // drops the line after serving N memory pages
-    int paginasSomaErrada = 0;     // the next N pages carry a wrong checksum (-1: every page)
-    int ritmoBps = 0;              // bytes paced at this line speed (0: at once)
+    bool silencioso = false;     // never answers
+    bool ignoraPedidos = false;  // answers the wake-up, never a request
+    bool despertarDuplo = false; // answers the wake-up with "!!"
+    int atrasoDespertarMs = 0;   // the "!" comes this late
+    int atrasoMs = 0;            // each reply to a request comes this late
+    QByteArray recusa;           // replaces "!OK" of clock, employee, employer ("!MR", "!ME", "!MT")
+    QByteArray lixo;             // sent instead of every reply to a request when not empty
+    int bytesExtras = 0;         // over-long replies: this many bytes appended
+    int bytesFaltando = 0;       // short replies: this many bytes left out
+    int tamanhoStatus = 50;      // 50 or 52 (anything else to misbehave)
+    int derrubaAposTrocas = -1;  // drops the line after answering N requests
+    int derrubaAposPaginas = -1; // drops the line after serving N memory pages
+    int paginasSomaErrada = 0;   // the next N pages carry a wrong checksum (-1: every page)
+    int ritmoBps = 0;            // bytes paced at this line speed (0: at once)
 };
 
 class SimuladorRep1 : public QObject

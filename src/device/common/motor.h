@@ -31,8 +31,9 @@ public:
                                 const QString &ano, const QString &hora, const QString &minuto,
                                 const QString &segundo) = 0;
     // acao: 0 inclusion, 1 change, 2 exclusion.
-    virtual bool EnviaFuncionario(const TParametrosComunicacao &p, const QString &codigo, const QString &matricula,
-                                  const QString &pis, const QString &nome, int acao) = 0;
+    virtual bool EnviaFuncionario(const TParametrosComunicacao &p, const QString &codigo,
+                                  const QString &matricula, const QString &pis, const QString &nome,
+                                  int acao) = 0;
     virtual bool LeituraMT(const TParametrosComunicacao &p, const QString &arquivo) = 0;
     // tipo: 0 CNPJ, 1 CPF.
     virtual bool EnviaEmpregador(const TParametrosComunicacao &p, const QString &nome, const QString &cpfcnpj,

@@ -59,7 +59,8 @@ QString dispositivoDaPorta(int numero)
     const QMap<int, QString> configuradas = portasConfiguradas();
     if (configuradas.contains(numero))
         return configuradas.value(numero);
-    const auto lista = plataforma::numeraPortasSeriais(configuradas, plataforma::dispositivosSeriaisDoSistema());
+    const auto lista =
+        plataforma::numeraPortasSeriais(configuradas, plataforma::dispositivosSeriaisDoSistema());
     for (const auto &p : lista)
         if (p.numero == numero)
             return p.dispositivo;

@@ -18,8 +18,8 @@ void gravaLinhaRastro(const QString &arquivo, const QString &separador, const QS
 class RastroREP
 {
 public:
-    static const QString &arquivoLog();       // "log.txt"
-    static const QString &arquivoProtocolo(); // "logPROTOCOLO.txt"
+    static const QString &arquivoLog();         // "log.txt"
+    static const QString &arquivoProtocolo();   // "logPROTOCOLO.txt"
     static const QString &separadorLog();       // "  -  "
     static const QString &separadorProtocolo(); // " - "
 

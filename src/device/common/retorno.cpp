@@ -59,9 +59,15 @@ QString MensagemRetorno(const QString &retorno)
     return mensagemDoCodigo(codigo);
 }
 
-QString montaRetorno(int codigo, const QString &texto) { return QString::number(codigo) + QLatin1Char(';') + texto; }
+QString montaRetorno(int codigo, const QString &texto)
+{
+    return QString::number(codigo) + QLatin1Char(';') + texto;
+}
 
-bool retornoSucesso(const QString &retorno) { return retorno.startsWith(QLatin1Char('0')); }
+bool retornoSucesso(const QString &retorno)
+{
+    return retorno.startsWith(QLatin1Char('0'));
+}
 
 int codigoDoRetorno(const QString &retorno)
 {

@@ -12,7 +12,8 @@ namespace kelvo {
 // it before it starts.
 extern QString RetornoComunicacao;
 
-enum CodigoRetorno : int {
+enum CodigoRetorno : int
+{
     RetSucesso = 0,
     RetAbrirPorta = 1,
     RetDataHora = 2,
@@ -55,7 +56,10 @@ QString mensagemDoCodigo(int codigo);
 // above 30 give an empty message); a code that is not an integer gives
 // "Erro de conversão: " and the conversion error.  The text after ";" is never shown.
 QString MensagemRetorno(const QString &retorno);
-inline QString MensagemRetorno() { return MensagemRetorno(RetornoComunicacao); }
+inline QString MensagemRetorno()
+{
+    return MensagemRetorno(RetornoComunicacao);
+}
 
 // "code;text".
 QString montaRetorno(int codigo, const QString &texto);

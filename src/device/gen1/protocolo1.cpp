@@ -104,12 +104,24 @@ QByteArray somaVerificacao(const QByteArray &carga)
     return QByteArray::number(soma, 16).toUpper().rightJustified(4, '0');
 }
 
-QByteArray pedidoStatus() { return QByteArrayLiteral("TCM"); }
-QByteArray pedidoLeituraMT() { return QByteArrayLiteral("LMT"); }
-QByteArray pedidoRecebeEmpregador() { return QByteArrayLiteral("PME"); }
+QByteArray pedidoStatus()
+{
+    return QByteArrayLiteral("TCM");
+}
+QByteArray pedidoLeituraMT()
+{
+    return QByteArrayLiteral("LMT");
+}
+QByteArray pedidoRecebeEmpregador()
+{
+    return QByteArrayLiteral("PME");
+}
 
 namespace {
-QString doisDigitos(int v) { return QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0')); }
+QString doisDigitos(int v)
+{
+    return QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0'));
+}
 } // namespace
 
 QByteArray pedidoAcertaDataHora(const QDateTime &dataHora)
@@ -129,8 +141,9 @@ QByteArray pedidoFuncionario(const QString &codigo, const QString &matricula, co
                              const QString &nome, int acao)
 {
     const char letra = acao == 0 ? 'N' : acao == 1 ? 'A' : 'E';
-    const QString carga = campoFixo(codigo, 6, Lado::Direita, QStringLiteral("0")) + campoNumero(matricula, 8) +
-                          campoNumero(pis, 12) + campoTexto(nome, 52) + QStringLiteral("\r\n");
+    const QString carga = campoFixo(codigo, 6, Lado::Direita, QStringLiteral("0")) +
+                          campoNumero(matricula, 8) + campoNumero(pis, 12) + campoTexto(nome, 52) +
+                          QStringLiteral("\r\n");
     const QByteArray bytes = paraCp1252(carga);
     return QByteArrayLiteral("FU") + letra + bytes + somaVerificacao(bytes);
 }
@@ -186,8 +199,8 @@ QString verificaFuncionario(const QString &codigo, const QString &matricula, con
     return QString();
 }
 
-QString verificaEmpregador(const QString &nome, const QString &cpfcnpj, const QString &cei, const QString &local,
-                           int tipo)
+QString verificaEmpregador(const QString &nome, const QString &cpfcnpj, const QString &cei,
+                           const QString &local, int tipo)
 {
     if (nome.size() > 150)
         return QStringLiteral("9;Tamanho inválido para o campo Nome do Empregador");
@@ -202,7 +215,10 @@ QString verificaEmpregador(const QString &nome, const QString &cpfcnpj, const QS
     return QString();
 }
 
-bool statusCompleto(int contagem) { return contagem == 50 || contagem == 52; }
+bool statusCompleto(int contagem)
+{
+    return contagem == 50 || contagem == 52;
+}
 
 bool interpretaStatus(const QByteArray &r, StatusV1 *s)
 {
@@ -226,9 +242,9 @@ bool interpretaStatus(const QByteArray &r, StatusV1 *s)
 
 QString retornoStatus(const StatusV1 &s)
 {
-    return QStringLiteral("0;") + s.dia + QLatin1Char('/') + s.mes + QLatin1Char('/') + s.ano + QLatin1Char(' ') +
-           s.horas + QLatin1Char(':') + s.minutos + QLatin1Char(':') + s.segundos + QLatin1Char(';') + s.nsr +
-           QLatin1Char(';') + s.numeroSerie + QLatin1Char(';');
+    return QStringLiteral("0;") + s.dia + QLatin1Char('/') + s.mes + QLatin1Char('/') + s.ano +
+           QLatin1Char(' ') + s.horas + QLatin1Char(':') + s.minutos + QLatin1Char(':') + s.segundos +
+           QLatin1Char(';') + s.nsr + QLatin1Char(';') + s.numeroSerie + QLatin1Char(';');
 }
 
 bool interpretaEmpregador(const QByteArray &r, EmpregadorV1 *e)
@@ -248,7 +264,10 @@ bool interpretaEmpregador(const QByteArray &r, EmpregadorV1 *e)
     return true;
 }
 
-bool empregadorAusente(const EmpregadorV1 &e) { return e.cpfcnpj == QLatin1String("00000000000000"); }
+bool empregadorAusente(const EmpregadorV1 &e)
+{
+    return e.cpfcnpj == QLatin1String("00000000000000");
+}
 
 QString retornoEmpregador(const EmpregadorV1 &e)
 {

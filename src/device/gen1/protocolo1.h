@@ -12,7 +12,8 @@
 namespace kelvo::v1 {
 
 // Exchange steps; the number is written in the time-out trace line.
-enum Comando : int {
+enum Comando : int
+{
     SEM_COMANDO = 0,
     CMD_STATUS = 101,
     CMD_ACERTADH = 102,
@@ -83,8 +84,8 @@ QByteArray pedidoEmpregador(const QString &nome, const QString &cpfcnpj, const Q
 bool converteDataHora(const QString &dia, const QString &mes, const QString &ano, const QString &hora,
                       const QString &minuto, const QString &segundo, QDateTime *resultado);
 QString verificaFuncionario(const QString &codigo, const QString &matricula, const QString &pis, int acao);
-QString verificaEmpregador(const QString &nome, const QString &cpfcnpj, const QString &cei, const QString &local,
-                           int tipo);
+QString verificaEmpregador(const QString &nome, const QString &cpfcnpj, const QString &cei,
+                           const QString &local, int tipo);
 
 // --- Replies -----------------------------------------------------------------
 
@@ -106,7 +107,7 @@ QString retornoStatus(const StatusV1 &status);
 // The employer reply (279 bytes).
 struct EmpregadorV1
 {
-    int tipo = 2; // 1 = CNPJ, 2 = CPF
+    int tipo = 2;    // 1 = CNPJ, 2 = CPF
     QString nome;    // 150, ";" read as blanks
     QString cpfcnpj; // 14
     QString cei;     // 12

@@ -46,8 +46,8 @@ void TfREP::monta()
     Label16 = new QLabel(QStringLiteral("Comunicação com REP - V1.0"), this);
     Label16->setStyleSheet(QStringLiteral("color: white; font-family: Verdana; font-size: 12px;"));
     lbComando = new QLabel(this);
-    lbComando->setStyleSheet(
-        QStringLiteral("color: #1010c0; background: white; font-family: Arial; font-size: 16px; font-weight: bold;"));
+    lbComando->setStyleSheet(QStringLiteral(
+        "color: #1010c0; background: white; font-family: Arial; font-size: 16px; font-weight: bold;"));
     lbComando->setAlignment(Qt::AlignCenter);
     lbStatus = new QLabel(this);
     lbStatus->setStyleSheet(QStringLiteral("color: white; font-family: Tahoma;"));
@@ -83,8 +83,17 @@ void TfREP::done(int r)
     QDialog::done(r);
 }
 
-QString TfREP::textoLegenda() const { return Label16->text(); }
-QString TfREP::textoComando() const { return lbComando->text(); }
-QString TfREP::textoStatus() const { return lbStatus->text(); }
+QString TfREP::textoLegenda() const
+{
+    return Label16->text();
+}
+QString TfREP::textoComando() const
+{
+    return lbComando->text();
+}
+QString TfREP::textoStatus() const
+{
+    return lbStatus->text();
+}
 
 } // namespace kelvo

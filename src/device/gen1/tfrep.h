@@ -24,8 +24,9 @@ public:
     MotorV1 &motor() { return *m_motor; }
 
     bool Status(const TParametrosComunicacao &p) { return m_motor->Status(p); }
-    bool AcertaDataHora(const TParametrosComunicacao &p, const QString &dia, const QString &mes, const QString &ano,
-                        const QString &hora, const QString &minuto, const QString &segundo)
+    bool AcertaDataHora(const TParametrosComunicacao &p, const QString &dia, const QString &mes,
+                        const QString &ano, const QString &hora, const QString &minuto,
+                        const QString &segundo)
     {
         return m_motor->AcertaDataHora(p, dia, mes, ano, hora, minuto, segundo);
     }
@@ -34,7 +35,10 @@ public:
     {
         return m_motor->EnviaFuncionario(p, codigo, matricula, pis, nome, acao);
     }
-    bool LeituraMT(const TParametrosComunicacao &p, const QString &arquivo) { return m_motor->LeituraMT(p, arquivo); }
+    bool LeituraMT(const TParametrosComunicacao &p, const QString &arquivo)
+    {
+        return m_motor->LeituraMT(p, arquivo);
+    }
     bool EnviaEmpregador(const TParametrosComunicacao &p, const QString &nome, const QString &cpfcnpj,
                          const QString &cei, const QString &local, int tipo)
     {

@@ -43,7 +43,8 @@ void TestComum::parametros_data()
     QTest::newRow("tcp com porta") << "T" << QVariant(7000) << QVariant() << 1 << 7000 << 0 << "10.0.0.5";
     QTest::newRow("tcp porta texto numerico")
         << "T" << QVariant(QStringLiteral("5010")) << QVariant() << 1 << 5010 << 0 << "10.0.0.5";
-    QTest::newRow("tcp porta vazia") << "T" << QVariant(QString()) << QVariant() << 1 << 5006 << 0 << "10.0.0.5";
+    QTest::newRow("tcp porta vazia") << "T" << QVariant(QString()) << QVariant() << 1 << 5006 << 0
+                                     << "10.0.0.5";
     QTest::newRow("tcp porta nula") << "T" << QVariant() << QVariant(3) << 1 << 5006 << 0 << "10.0.0.5";
     QTest::newRow("tcp porta nao numerica")
         << "T" << QVariant(QStringLiteral("abc")) << QVariant() << 1 << 5006 << 0 << "10.0.0.5";
@@ -97,20 +98,30 @@ void TestComum::mensagemRetorno_data()
 {
     QTest::addColumn<QString>("retorno");
     QTest::addColumn<QString>("mensagem");
-    QTest::newRow("vazio") << "" << "Não houve resposta do terminal";
-    QTest::newRow("sucesso") << "0;Data/Hora acertadas" << "";
+    QTest::newRow("vazio") << ""
+                           << "Não houve resposta do terminal";
+    QTest::newRow("sucesso") << "0;Data/Hora acertadas"
+                             << "";
     QTest::newRow("1") << "1;Não foi possível conectar ao equipamento."
                        << "Não foi possível abrir a porta de comunicação";
     QTest::newRow("3 com texto diferente") << "3;Tamanho inválido para o campo código"
                                            << "Tamanho inválido para o campo CODIGO";
-    QTest::newRow("6") << "6;Ação inválida" << "Operação inválida";
-    QTest::newRow("23") << "23;Envie o empregador" << "Envie o empregador antes de coletar";
-    QTest::newRow("30") << "30;x" << "Erro ao apagar todas as templates";
-    QTest::newRow("acima de 30") << "31;qualquer" << "";
-    QTest::newRow("muito acima") << "999;qualquer" << "";
-    QTest::newRow("sem codigo") << "abc;def" << "Erro de conversão: 'abc' não é um valor inteiro válido";
-    QTest::newRow("sem ponto e virgula") << "texto solto" << "Erro de conversão: '' não é um valor inteiro válido";
-    QTest::newRow("so o codigo") << "16;" << "MRP Cheia - data/hora não acertadas";
+    QTest::newRow("6") << "6;Ação inválida"
+                       << "Operação inválida";
+    QTest::newRow("23") << "23;Envie o empregador"
+                        << "Envie o empregador antes de coletar";
+    QTest::newRow("30") << "30;x"
+                        << "Erro ao apagar todas as templates";
+    QTest::newRow("acima de 30") << "31;qualquer"
+                                 << "";
+    QTest::newRow("muito acima") << "999;qualquer"
+                                 << "";
+    QTest::newRow("sem codigo") << "abc;def"
+                                << "Erro de conversão: 'abc' não é um valor inteiro válido";
+    QTest::newRow("sem ponto e virgula") << "texto solto"
+                                         << "Erro de conversão: '' não é um valor inteiro válido";
+    QTest::newRow("so o codigo") << "16;"
+                                 << "MRP Cheia - data/hora não acertadas";
 }
 
 void TestComum::mensagemRetorno()
@@ -128,7 +139,8 @@ void TestComum::tabelaCompleta()
     QVERIFY(mensagemDoCodigo(0).isEmpty());
     for (int c = 1; c <= 30; ++c)
         QVERIFY2(!mensagemDoCodigo(c).isEmpty(), qPrintable(QString::number(c)));
-    QCOMPARE(mensagemDoCodigo(17), QStringLiteral("Erro na mrp - data/hora não acertadas - consulte seu fornecedor"));
+    QCOMPARE(mensagemDoCodigo(17),
+             QStringLiteral("Erro na mrp - data/hora não acertadas - consulte seu fornecedor"));
     QCOMPARE(mensagemDoCodigo(28), QStringLiteral("Equipamento não identificado"));
     QVERIFY(mensagemDoCodigo(31).isEmpty());
     QCOMPARE(codigoDoRetorno(QStringLiteral("23;Envie")), 23);
@@ -160,9 +172,12 @@ void TestComum::numeracaoPortas()
 void TestComum::portasDoArquivo()
 {
     teste::PastaTeste pasta;
-    ArquivoConfig().escreveTexto(QStringLiteral("PORTAS"), QStringLiteral("COM7"), QStringLiteral("/dev/pts/42"));
-    ArquivoConfig().escreveTexto(QStringLiteral("PORTAS"), QStringLiteral("com3"), QStringLiteral("/dev/pts/43"));
-    ArquivoConfig().escreveTexto(QStringLiteral("PORTAS"), QStringLiteral("lixo"), QStringLiteral("/dev/pts/44"));
+    ArquivoConfig().escreveTexto(QStringLiteral("PORTAS"), QStringLiteral("COM7"),
+                                 QStringLiteral("/dev/pts/42"));
+    ArquivoConfig().escreveTexto(QStringLiteral("PORTAS"), QStringLiteral("com3"),
+                                 QStringLiteral("/dev/pts/43"));
+    ArquivoConfig().escreveTexto(QStringLiteral("PORTAS"), QStringLiteral("lixo"),
+                                 QStringLiteral("/dev/pts/44"));
     QCOMPARE(dispositivoDaPorta(7), QStringLiteral("/dev/pts/42"));
     QCOMPARE(dispositivoDaPorta(3), QStringLiteral("/dev/pts/43"));
     QCOMPARE(dispositivoDaPorta(0), QString());

@@ -159,15 +159,17 @@ void TestMotorV1::status()
     MotorV1 m(rapida());
     QVERIFY(m.Status(p));
     QVERIFY(executa(m));
-    QVERIFY2(RetornoComunicacao.startsWith(QLatin1String("0;01/03/24 14:05:")), qPrintable(RetornoComunicacao));
+    QVERIFY2(RetornoComunicacao.startsWith(QLatin1String("0;01/03/24 14:05:")),
+             qPrintable(RetornoComunicacao));
     QCOMPARE(RetornoComunicacao.mid(19), QStringLiteral(";000001234;00004000100099999;"));
     QCOMPARE(RetornoComunicacao.mid(30, 17), QStringLiteral("00004000100099999"));
     QCOMPARE(m.numeroSerie(), QStringLiteral("00004000100099999"));
     QCOMPARE(m_sim->comandos(), QList<QByteArray>{"TCM"});
     QCOMPARE(m.situacao(), QStringLiteral("Fim da comunicação"));
     QCOMPARE(m.titulo(), QStringLiteral("Status"));
-    QCOMPARE(m.legenda(), linha == QLatin1String("tcp") ? QStringLiteral("Comunicação com REP - V1.0  -  TCP/IP")
-                                                        : QStringLiteral("Comunicação com REP - V1.0  -  COM7"));
+    QCOMPARE(m.legenda(), linha == QLatin1String("tcp")
+                              ? QStringLiteral("Comunicação com REP - V1.0  -  TCP/IP")
+                              : QStringLiteral("Comunicação com REP - V1.0  -  COM7"));
     // A 52-byte status reply is accepted too.
     m_sim->defeitos().tamanhoStatus = 52;
     QVERIFY(m.Status(p));
@@ -199,7 +201,9 @@ void TestMotorV1::relogio()
     QVERIFY(m.AcertaDataHora(p, "01", "03", "2024", "14", "05", "09"));
     QVERIFY(executa(m));
     QCOMPARE(RetornoComunicacao, esperado);
-    QCOMPARE(m_sim->pedidos(), QList<QByteArray>{QByteArray("CLK" "09051406010324" "00C3")});
+    QCOMPARE(m_sim->pedidos(), QList<QByteArray>{QByteArray("CLK"
+                                                            "09051406010324"
+                                                            "00C3")});
     if (recusa.isEmpty())
         QCOMPARE(m_sim->estado().relogio().date(), QDate(2024, 3, 1));
 }
@@ -223,8 +227,10 @@ void TestMotorV1::funcionario_data()
     QTest::addColumn<QString>("esperado");
     for (const char *l : {"tcp", "pty"}) {
         QTest::addRow("%s ok", l) << l << QByteArray() << "0;Funcionário enviado";
-        QTest::addRow("%s MT", l) << l << QByteArray("!MT") << "18;MT cheia - funcionário não enviado - troque o rep";
-        QTest::addRow("%s MR", l) << l << QByteArray("!MR") << "19;MRP cheia - funcionário não enviado - troque o rep";
+        QTest::addRow("%s MT", l) << l << QByteArray("!MT")
+                                  << "18;MT cheia - funcionário não enviado - troque o rep";
+        QTest::addRow("%s MR", l) << l << QByteArray("!MR")
+                                  << "19;MRP cheia - funcionário não enviado - troque o rep";
         QTest::addRow("%s ME", l) << l << QByteArray("!ME")
                                   << "20;Erro na mrp - funcionário não enviado - consulte seu fornecedor";
     }
@@ -256,7 +262,8 @@ void TestMotorV1::funcionarioAnaNoFio()
     QVERIFY(m.EnviaFuncionario(p, "123", "45", "1234567890", "ANA", 0));
     QVERIFY(executa(m));
     QCOMPARE(RetornoComunicacao, QStringLiteral("0;Funcionário enviado"));
-    const QByteArray carga = QByteArray("123000") + "00000045" + "001234567890" + "ANA;" + QByteArray(48, ' ') + "\r\n";
+    const QByteArray carga =
+        QByteArray("123000") + "00000045" + "001234567890" + "ANA;" + QByteArray(48, ' ') + "\r\n";
     QCOMPARE(m_sim->pedidos(), QList<QByteArray>{QByteArray("FUN") + carga + v1::somaVerificacao(carga)});
 }
 
@@ -279,7 +286,8 @@ void TestMotorV1::empregadorEnvio_data()
     QTest::addColumn<QString>("esperado");
     for (const char *l : {"tcp", "pty"}) {
         QTest::addRow("%s ok", l) << l << QByteArray() << "0;Empresa enviada";
-        QTest::addRow("%s MR", l) << l << QByteArray("!MR") << "21;MRP cheia - empresa não enviada - troque o rep";
+        QTest::addRow("%s MR", l) << l << QByteArray("!MR")
+                                  << "21;MRP cheia - empresa não enviada - troque o rep";
         QTest::addRow("%s ME", l) << l << QByteArray("!ME")
                                   << "22;Erro na mrp - empresa não enviada - consulte seu fornecedor";
     }
@@ -397,7 +405,8 @@ void TestMotorV1::despertarDuplo()
     QVERIFY(RetornoComunicacao.isEmpty());
     QVERIFY(m_sim->pedidos().isEmpty());
     QCOMPARE(m_sim->despertares(), 1);
-    QCOMPARE(linhas(m_pasta->arquivo(QStringLiteral("log.txt"))).filter(QStringLiteral("TMTIMEOUT")).size(), 6);
+    QCOMPARE(linhas(m_pasta->arquivo(QStringLiteral("log.txt"))).filter(QStringLiteral("TMTIMEOUT")).size(),
+             6);
     QCOMPARE(m.situacao(), QStringLiteral("Fim da comunicação - Sem resposta do terminal"));
     QCOMPARE(MensagemRetorno(), QStringLiteral("Não houve resposta do terminal"));
 }
@@ -441,7 +450,8 @@ void TestMotorV1::respostaAposCincoTicks()
     QVERIFY(m.AcertaDataHora(p, "01", "03", "2024", "14", "05", "09"));
     QVERIFY(executa(m));
     QCOMPARE(RetornoComunicacao, QStringLiteral("0;Data/Hora acertadas"));
-    QCOMPARE(linhas(m_pasta->arquivo(QStringLiteral("log.txt"))).filter(QStringLiteral("TMTIMEOUT")).size(), 5);
+    QCOMPARE(linhas(m_pasta->arquivo(QStringLiteral("log.txt"))).filter(QStringLiteral("TMTIMEOUT")).size(),
+             5);
     QCOMPARE(m.tentativas(), 0);
 }
 
@@ -505,12 +515,15 @@ void TestMotorV1::portaInexistente()
     MotorV1 m(rapida());
     QVERIFY(m.Status(parametrosSerial(0)));
     QVERIFY(executa(m));
-    QVERIFY2(RetornoComunicacao.startsWith(QStringLiteral("1;Não foi possível abrir a porta de comunicação. Mensagem: ")),
+    QVERIFY2(RetornoComunicacao.startsWith(
+                 QStringLiteral("1;Não foi possível abrir a porta de comunicação. Mensagem: ")),
              qPrintable(RetornoComunicacao));
-    ArquivoConfig().escreveTexto(QStringLiteral("PORTAS"), QStringLiteral("COM9"), QStringLiteral("/dev/nao-existe"));
+    ArquivoConfig().escreveTexto(QStringLiteral("PORTAS"), QStringLiteral("COM9"),
+                                 QStringLiteral("/dev/nao-existe"));
     QVERIFY(m.Status(parametrosSerial(9)));
     QVERIFY(executa(m));
-    QVERIFY(RetornoComunicacao.startsWith(QStringLiteral("1;Não foi possível abrir a porta de comunicação. Mensagem: ")));
+    QVERIFY(RetornoComunicacao.startsWith(
+        QStringLiteral("1;Não foi possível abrir a porta de comunicação. Mensagem: ")));
     QCOMPARE(MensagemRetorno(), QStringLiteral("Não foi possível abrir a porta de comunicação"));
 }
 
@@ -589,9 +602,10 @@ void TestMotorV1::rastrosLigados()
                                "  -  TMFINALIZA"};
     QCOMPARE(log, esperado);
     const QStringList prot = linhas(m_pasta->arquivo(QStringLiteral("logPROTOCOLO.txt")));
-    const QStringList esperadoProt{" - <<<< [CMD_INICIASERIAL]  33 (!)", " - >>>>  CLK0905140601032400C3",
-                                   " - <<<< [CMD_ACERTADH]  33 (!)",      " - <<<< [CMD_ACERTADH]  79 (O)",
-                                   " - <<<< [CMD_ACERTADH]  75 (K)",      " - |||| TRATARESPOSTA [CMD_ACERTADH] !OK"};
+    const QStringList esperadoProt{
+        " - <<<< [CMD_INICIASERIAL]  33 (!)", " - >>>>  CLK0905140601032400C3",
+        " - <<<< [CMD_ACERTADH]  33 (!)",     " - <<<< [CMD_ACERTADH]  79 (O)",
+        " - <<<< [CMD_ACERTADH]  75 (K)",     " - |||| TRATARESPOSTA [CMD_ACERTADH] !OK"};
     QCOMPARE(prot, esperadoProt);
 }
 

@@ -32,7 +32,9 @@ void TestProtocolo1::relogio()
 {
     // 1 March 2024 was a Friday: day of the week 06.
     const QByteArray r = pedidoAcertaDataHora(QDateTime(QDate(2024, 3, 1), QTime(14, 5, 9)));
-    QCOMPARE(r, QByteArray("CLK" "09051406010324" "00C3"));
+    QCOMPARE(r, QByteArray("CLK"
+                           "09051406010324"
+                           "00C3"));
     QCOMPARE(r.size(), 21);
     // Sunday is 01, Saturday 07.
     QCOMPARE(pedidoAcertaDataHora(QDateTime(QDate(2024, 3, 3), QTime(0, 0, 0))).mid(9, 2), QByteArray("01"));
@@ -66,9 +68,10 @@ void TestProtocolo1::dataHora()
 
 void TestProtocolo1::funcionarioAna()
 {
-    const QByteArray r = pedidoFuncionario(QStringLiteral("123"), QStringLiteral("45"), QStringLiteral("1234567890"),
-                                           QStringLiteral("ANA"), 0);
-    const QByteArray carga = QByteArray("123000") + "00000045" + "001234567890" + "ANA;" + QByteArray(48, ' ') + "\r\n";
+    const QByteArray r = pedidoFuncionario(QStringLiteral("123"), QStringLiteral("45"),
+                                           QStringLiteral("1234567890"), QStringLiteral("ANA"), 0);
+    const QByteArray carga =
+        QByteArray("123000") + "00000045" + "001234567890" + "ANA;" + QByteArray(48, ' ') + "\r\n";
     QCOMPARE(carga.size(), 80);
     QCOMPARE(r, QByteArray("FUN") + carga + somaVerificacao(carga));
     QCOMPARE(r.size(), 87);
@@ -117,7 +120,8 @@ void TestProtocolo1::empregadorNomeCheio()
     QCOMPARE(r.mid(3, 150), paraCp1252(nome));
     QCOMPARE(r.mid(179, 100), paraCp1252(local));
     // One character less keeps its terminator.
-    QCOMPARE(pedidoEmpregador(nome.left(149), "1", "1", local, 0).mid(3, 150), paraCp1252(nome.left(149)) + ";");
+    QCOMPARE(pedidoEmpregador(nome.left(149), "1", "1", local, 0).mid(3, 150),
+             paraCp1252(nome.left(149)) + ";");
 }
 
 void TestProtocolo1::verificacoes_data()
@@ -136,7 +140,9 @@ void TestProtocolo1::verificacoes_data()
     QTest::newRow("func acao") << "F" << QStringList{"1", "1", "1"} << 3 << "6;Ação inválida";
     QTest::newRow("func ordem") << "F" << QStringList{"1234567", "123456789", "1"} << 9
                                 << "3;Tamanho inválido para o campo código";
-    QTest::newRow("emp ok") << "E" << QStringList{QString(150, 'n'), "12345678901234", "123456789012", QString(100, 'l')}
+    QTest::newRow("emp ok") << "E"
+                            << QStringList{QString(150, 'n'), "12345678901234", "123456789012",
+                                           QString(100, 'l')}
                             << 1 << "";
     QTest::newRow("emp nome") << "E" << QStringList{QString(151, 'n'), "1", "1", "l"} << 0
                               << "9;Tamanho inválido para o campo Nome do Empregador";
@@ -192,8 +198,8 @@ void TestProtocolo1::leituraEmpregador()
     QVERIFY(interpretaEmpregador(r, &e));
     QCOMPARE(e.tipo, 1);
     QCOMPARE(e.nome, QStringLiteral("ACME LTDA ").leftJustified(150, QLatin1Char(' ')));
-    QCOMPARE(retornoEmpregador(e), QStringLiteral("0;1|") + e.nome + QStringLiteral("|12345678000190|000000000000|") +
-                                       e.local);
+    QCOMPARE(retornoEmpregador(e),
+             QStringLiteral("0;1|") + e.nome + QStringLiteral("|12345678000190|000000000000|") + e.local);
     r[0] = 'x';
     QVERIFY(interpretaEmpregador(r, &e));
     QCOMPARE(e.tipo, 2);
@@ -208,7 +214,8 @@ void TestProtocolo1::respostas()
     QCOMPARE(respostaAcertaDataHora("!OK"), QStringLiteral("0;Data/Hora acertadas"));
     QCOMPARE(respostaAcertaDataHora("!MR"), QStringLiteral("16;MRP Cheia - data/hora não acertadas"));
     QCOMPARE(respostaAcertaDataHora("!MT"), QString());
-    QCOMPARE(respostaFuncionario("!MT"), QStringLiteral("18;MT cheia - funcionário não enviado - troque o rep"));
+    QCOMPARE(respostaFuncionario("!MT"),
+             QStringLiteral("18;MT cheia - funcionário não enviado - troque o rep"));
     QCOMPARE(respostaFuncionario("!ME"),
              QStringLiteral("20;Erro na mrp - funcionário não enviado - consulte seu fornecedor"));
     QCOMPARE(respostaEmpregador("!MR"), QStringLiteral("21;MRP cheia - empresa não enviada - troque o rep"));
