@@ -208,7 +208,8 @@ bool TfmMain::atualizaLista()
 
 int TfmMain::idColetorSelecionado() const
 {
-    const QModelIndexList linhas = m_detalhes->selectionModel()->selectedRows();
+    // The icon and list looks select a single cell, the details look a whole row.
+    const QModelIndexList linhas = m_detalhes->selectionModel()->selectedIndexes();
     if (linhas.isEmpty())
         return 0;
     return linhas.first().data(kPapelIdColetor).toInt();

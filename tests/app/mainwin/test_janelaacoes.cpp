@@ -144,6 +144,14 @@ void TestJanelaAcoes::semSelecaoTudoDesabilitado()
 
     m_janela->selecao()->clearSelection();
     QVERIFY(todosHabilitados(false));
+
+    // Clicking a REP in the icon look selects it as well.
+    m_janela->aplicaVisualizacao(0);
+    auto *icones = m_janela->findChild<QListView *>("lvEquipamentosIcones");
+    const QModelIndex primeiro = m_janela->modeloEquipamentos()->index(0, 0);
+    QTest::mouseClick(icones->viewport(), Qt::LeftButton, {}, icones->visualRect(primeiro).center());
+    QVERIFY(m_janela->idColetorSelecionado() > 0);
+    QVERIFY(todosHabilitados(true));
 }
 
 void TestJanelaAcoes::visualizacaoListaNosDoisMenus()
