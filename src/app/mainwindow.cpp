@@ -1,3 +1,4 @@
+#include "app/acoesoperacoes.h"
 #include "app/mainwindow.h"
 
 #include "app/acoesrep.h"
@@ -101,6 +102,7 @@ TfmMain::TfmMain(const QSqlDatabase &conexao, QWidget *parent) : QMainWindow(par
 
     criaMenus();
     instalaAcoesRep(*this); // device actions: buttons, toolbar, REP menu
+    instalaAcoesOperacoes(*this); // collection, employer, re-issue, manual
     aplicaVisualizacao(2);
 }
 

@@ -1,6 +1,7 @@
 // The device actions in the main window: enabled only with a REP selected, the
 // REP menu refusing to open without one, and the two "Exibir" menus in step.
 #include "app/acoesrep.h"
+#include "app/acoesoperacoes.h"
 #include "app/mainwindow.h"
 #include "data/criabanco.h"
 #include "data/dmdados.h"
@@ -9,6 +10,7 @@
 #include "testsupport.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <QListView>
 #include <QMenu>
 #include <QMenuBar>
@@ -114,8 +116,11 @@ void TestJanelaAcoes::semSelecaoTudoDesabilitado()
     QVERIFY(barra.contains(acao("actStatus")));
     QVERIFY(barra.contains(acao("actEnviarDataHora")));
     QVERIFY(barra.contains(acao("actExcluir")));
+    QVERIFY(barra.contains(acao("actEnviarReceberEmpresa")));
+    QVERIFY(barra.contains(acao("actColetarAFD")));
     auto todosHabilitados = [&](bool esperado) {
-        for (const char *n : {"actStatus", "actEnviarDataHora", "actExcluir"})
+        for (const char *n : {"actStatus", "actEnviarDataHora", "actExcluir", "actEnviarReceberEmpresa",
+                              "actColetarAFD", "actDiagnosticoREP2"})
             if (acao(n)->isEnabled() != esperado)
                 return false;
         return opcoes->isEnabled() == esperado;
@@ -193,7 +198,19 @@ void TestJanelaAcoes::entradasPresentes()
 {
     m_janela = std::make_unique<TfmMain>(m_dm->ConexaoBD());
     const QMenu *menuRep = m_janela->findChild<QMenu *>("mnRep");
-    QCOMPARE(textos(menuRep), (QStringList{"Excluir", "Status do REP", "Enviar data/hora", "Exibir"}));
+    QCOMPARE(textos(menuRep), (QStringList{"Excluir", "Status do REP", "Enviar data/hora", "Enviar/Receber Empresa",
+                                           "Coletar AFD", "Diagnóstico (técnico)", "Exibir"}));
+    // Relatórios stands before Ajuda; the manual ships beside the program.
+    QStringList menus;
+    for (QAction *a : m_janela->menuBar()->actions())
+        menus << a->text();
+    QCOMPARE(menus, (QStringList{"Cadastros", "Configurações", "Relatórios", "Ajuda"}));
+    auto *relatorios = m_janela->findChild<QMenu *>("mnRelatorios");
+    QVERIFY(relatorios);
+    QCOMPARE(textos(relatorios), QStringList{"&Reemissão de AFD"});
+    QCOMPARE(textos(m_janela->menuAjuda()), (QStringList{"&Manual online", "&Sobre"}));
+    QVERIFY(caminhoManual().endsWith(QLatin1String("/manual/index.html")));
+    QVERIFY(QFileInfo::exists(QStringLiteral(KELVO_BIN_DIR "/manual/index.html")));
     QCOMPARE(m_janela->menuConfiguracoes()->actions().value(0)->text(), QStringLiteral("&Opções"));
     auto *novo = m_janela->findChild<QPushButton *>("btNovoRep");
     QCOMPARE(novo->text(), QStringLiteral("Novo &REP"));
