@@ -11,6 +11,7 @@ QString usoSimuladorRep2()
         "  --state ARQUIVO        chave=valor por linha (as chaves de --set)\n"
         "  --set CHAVE=VALOR      serial, relogio, nsr, empregador-tipo|nome|cpfcnpj|cei|local,\n"
         "                         funcionario=COD;MAT;PIS;NOME, ponto=dd/MM/yyyy hh:mm;PIS, pontos=N,\n"
+        "                         registro=LINHA AFD (com o NSR),\n"
         "                         template=MAT;DEDO[;HEX], capacidade-mt, capacidade-templates, atraso-imt,\n"
         "                         e os defeitos: silencioso, atraso, status-bytes, bytes-extras,\n"
         "                         bytes-faltando, resposta-dupla, lixo (hex), recusa, "

@@ -592,6 +592,7 @@ QStringList SimuladorRep2::chavesOpcoes()
             QStringLiteral("funcionario"),
             QStringLiteral("ponto"),
             QStringLiteral("pontos"),
+            QStringLiteral("registro"),
             QStringLiteral("template"),
             QStringLiteral("capacidade-mt"),
             QStringLiteral("capacidade-templates"),
@@ -685,6 +686,15 @@ bool SimuladorRep2::aplicaOpcao(const QString &chaveBruta, const QString &valor,
         if (!dt.isValid())
             return ruim();
         registraPonto(dt, c[1].trimmed());
+    } else if (chave == QLatin1String("registro")) {
+        // A whole AFD record, NSR included, as the device wrote it.
+        const QByteArray linha = paraCp1252(valor);
+        bool temNsr = false;
+        const uint nsr = linha.left(9).toUInt(&temNsr);
+        if (linha.size() < 10 || !temNsr)
+            return ruim();
+        m_estado.memoria += linha + "\r\n";
+        m_estado.nsr = qMax<quint32>(m_estado.nsr, nsr);
     } else if (chave == QLatin1String("pontos")) {
         // N punches, one a minute from the simulated clock backwards.
         if (!inteiro(valor, &n) || n < 0)
